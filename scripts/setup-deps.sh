@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tesmira needs to build, test and run.
+# Does nothing when all of them are present.
+set -euo pipefail
+
+PACKAGES=(
+    g++ cmake ninja-build pkg-config git
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
+    qt6-image-formats-plugins libgl-dev
+    libmpv-dev mpv ffmpeg
+    xvfb xauth fonts-dejavu-core
+    libgtest-dev libgmock-dev libbenchmark-dev
+    gpsbabel hyperfine
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "setup-deps: installing ${missing[*]}" >&2
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2

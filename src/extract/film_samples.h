@@ -1,0 +1,32 @@
+#pragma once
+// Finding the embedded records of a film (type 50 in the sound track's chunks,
+// type 60 listed in a "gps" box) and deciding whether the film has samples.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extract/gps_record.h"
+
+namespace tesmira {
+
+// Both return true when an array was produced (count > 0).
+bool LocateType50(const std::filesystem::path& film, std::vector<VIDEO_GPS_RECORD_T>& records);
+bool LocateType60(const std::filesystem::path& film, std::vector<VIDEO_GPS_RECORD_T>& records);
+
+// Shown to the user when a locator fails (UTF-8 text of the message box).
+using LocatorMessageSink = std::function<void(const std::string& message)>;
+
+struct FilmSamples {
+    FileType type = FileType::None;
+    bool hasSamples = false;
+    std::optional<uint16_t> integrityPassed;  // type 50 only
+    std::vector<DerivedSample> samples;       // every record the chosen locator returned
+};
+
+FilmSamples LoadFilmSamples(const std::filesystem::path& film, const LocatorMessageSink& showMessage);
+
+}  // namespace tesmira

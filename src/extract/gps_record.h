@@ -1,0 +1,77 @@
+#pragma once
+// The per-second GPS and G-sensor record embedded in dashcam films, the display
+// record built from it, and the derivation of every value the panes show.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tesmira {
+
+inline constexpr std::size_t kGpsRecordSize = 120;
+
+// Which locator found a film's records; the numbers are the ones the
+// read-failure messages carry.
+enum class FileType : int { None = 0, Type50 = 50, Type60 = 60 };
+
+// One record as it lies in the film (120 bytes, little-endian). Decoded field
+// by field; never cast onto a byte buffer.
+struct VIDEO_GPS_RECORD_T {
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t second = 0;
+    char status = 0;
+    double latitude = 0;  // NMEA ddmm.mmmm
+    char latHemisphere = 0;
+    double longitude = 0;  // NMEA dddmm.mmmm
+    char lonHemisphere = 0;
+    double speed = 0;  // km/h (type 50) or knots (type 60)
+    double course = 0;
+    int32_t day = 0;
+    int32_t month = 0;
+    int32_t year = 0;
+    uint32_t gsensorX = 0;  // raw 4-byte fields; meaning depends on the file type
+    uint32_t gsensorY = 0;
+    uint32_t gsensorZ = 0;
+    int32_t marker0 = 0;
+    int32_t marker1 = 0;
+    int32_t marker2 = 0;
+    int32_t timeSum = 0;
+    int32_t dateSum = 0;
+};
+
+// Decodes 120 bytes; the reserved and padding bytes are ignored.
+VIDEO_GPS_RECORD_T DecodeGpsRecord(const uint8_t* bytes);
+
+// Per-sample display record. Only speedKmh and positionText are ever filled.
+struct VIDEO_SYNC_OUTPUT_T {
+    int32_t metres = 0;
+    int32_t driverNumber = 0;
+    double speedKmh = 0;
+    char turnSide = 0;
+    char indicators[5] = {};
+    char dateText[11] = {};
+    char timeText[9] = {};
+    char16_t driverId[11] = {};
+    char positionText[25] = {};
+};
+
+struct DerivedSample {
+    bool fixValid = false;
+    double latitude = 0;   // signed decimal degrees, south negative (0 without fix)
+    double longitude = 0;  // signed decimal degrees, west negative (0 without fix)
+    std::string positionText;     // as stored in sync.positionText
+    double speedKmh = 0;          // speedometer value
+    int32_t speedWholeKmh = 0;    // truncated, as in sync.speedKmh
+    double course = 180.0;        // compass value
+    std::array<int32_t, 3> gsensor{};  // chart values X, Y, Z
+    VIDEO_SYNC_OUTPUT_T sync;
+};
+
+bool HasValidFix(const VIDEO_GPS_RECORD_T& record);
+DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type);
+bool PassesIntegrityCheck(const VIDEO_GPS_RECORD_T& record);
+double KmhToMph(double kmh);
+
+}  // namespace tesmira
