@@ -78,7 +78,9 @@ std::string Num(double v) {
 
 std::string CharCell(char c) { return c == '\0' ? std::string() : std::string(1, c); }
 
-fs::path MakeInputFilm(const TestFilmOptions& o) {
+}  // namespace
+
+fs::path MakeSourceFilm(const TestFilmOptions& o) {
     const bool video = !o.audioOnly;
     const bool audio = o.audioOnly || o.withAudio;
     if (!video && !audio) throw std::runtime_error("a film needs video or sound");
@@ -114,6 +116,8 @@ fs::path MakeInputFilm(const TestFilmOptions& o) {
     Publish(temporary, target);
     return target;
 }
+
+namespace {
 
 std::string WriterStamp() {
     std::error_code ec;
@@ -219,7 +223,7 @@ std::size_t Type50RecordCount(const TestFilmOptions& options) {
 }
 
 fs::path MakeTestFilm(const TestFilmOptions& o) {
-    const fs::path input = MakeInputFilm(o);
+    const fs::path input = MakeSourceFilm(o);
     const auto rows = o.rows ? *o.rows : GenerateTrack(Type50RecordCount(o));
     const std::string csv = TrackCsv(rows);
 
@@ -274,6 +278,50 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
     fs::remove(log);
     Publish(temporary, target);
     return target;
+}
+
+std::string RecordDifference(const VIDEO_GPS_RECORD_T& a, const VIDEO_GPS_RECORD_T& e) {
+    std::ostringstream d;
+    auto field = [&](const char* name, auto actual, auto expected) {
+        if (d.tellp() == 0 && !(actual == expected)) {
+            d << name << ": got " << +actual << ", expected " << +expected;
+        }
+    };
+    field("hour", a.hour, e.hour);
+    field("minute", a.minute, e.minute);
+    field("second", a.second, e.second);
+    field("status", a.status, e.status);
+    field("latitude", a.latitude, e.latitude);
+    field("latHemisphere", a.latHemisphere, e.latHemisphere);
+    field("longitude", a.longitude, e.longitude);
+    field("lonHemisphere", a.lonHemisphere, e.lonHemisphere);
+    field("speed", a.speed, e.speed);
+    field("course", a.course, e.course);
+    field("day", a.day, e.day);
+    field("month", a.month, e.month);
+    field("year", a.year, e.year);
+    field("gsensorX", a.gsensorX, e.gsensorX);
+    field("gsensorY", a.gsensorY, e.gsensorY);
+    field("gsensorZ", a.gsensorZ, e.gsensorZ);
+    field("marker0", a.marker0, e.marker0);
+    field("marker1", a.marker1, e.marker1);
+    field("marker2", a.marker2, e.marker2);
+    field("timeSum", a.timeSum, e.timeSum);
+    field("dateSum", a.dateSum, e.dateSum);
+    return d.str();
+}
+
+std::string DecodedMd5(const fs::path& film, const std::string& stream) {
+    const fs::path out = Temporary(TestFilmDirectory() / "md5.txt");
+    const fs::path log = out.string() + ".log";
+    const int status = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
+                            film.string(), "-map", "0:" + stream, "-f", "md5", out.string()},
+                           log);
+    std::string text = ReadText(out);
+    fs::remove(out);
+    fs::remove(log);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return status == 0 ? text : std::string();
 }
 
 bool FfmpegDecodesCleanly(const fs::path& film, std::string* errors) {

@@ -80,6 +80,15 @@ VIDEO_GPS_RECORD_T ExpectedRecord(const TrackRow& row, FileType type);
 // Records a type-50 film made with these options carries (one per started second).
 std::size_t Type50RecordCount(const TestFilmOptions& options);
 
+// The ffmpeg-made film MakeTestFilm starts from (video and/or sound as the options say).
+std::filesystem::path MakeSourceFilm(const TestFilmOptions& options);
+
+// Empty when the two records are equal field by field, else a description of the first difference.
+std::string RecordDifference(const VIDEO_GPS_RECORD_T& actual, const VIDEO_GPS_RECORD_T& expected);
+
+// MD5 of the decoded stream ("a" sound, "v" picture), as ffmpeg's md5 muxer prints it; empty on failure.
+std::string DecodedMd5(const std::filesystem::path& film, const std::string& stream);
+
 // True when `ffmpeg -v error -i film -f null -` succeeds and prints nothing.
 bool FfmpegDecodesCleanly(const std::filesystem::path& film, std::string* errors = nullptr);
 
