@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "extract/film_samples.h"
+#include "filmwriter/track_file.h"
 #include "support/test_films.h"
 
 namespace tesmira {
@@ -313,6 +314,48 @@ TEST(FilmWriter, CommandLine) {
     o.withAudio = false;
     EXPECT_THROW(MakeTestFilm(o), std::runtime_error);
 }
+
+#ifdef TESMIRA_HAVE_DEMO_FILM
+// The demo film carries the bundled drive: a few minutes through Futian with
+// realistic speeds and a short stretch without fix.
+TEST(FilmWriter, DemoFilmCarriesTheBundledDrive) {
+    const fs::path film = fs::path(TESMIRA_BINARY_DIR) / "demo" / "demo.MOV";
+    ASSERT_TRUE(fs::exists(film));
+    const auto rows =
+        filmwriter::ReadTrackFile(fs::path(TESMIRA_SOURCE_DIR) / "tools/data/demo_track.csv");
+    ASSERT_GE(rows.size(), 120u);
+    ASSERT_LE(rows.size(), 180u);
+    const auto records = Locate60(film);
+    ASSERT_EQ(records.size(), rows.size());
+    const FilmSamples samples = Load(film);
+    EXPECT_EQ(samples.type, FileType::Type60);
+    ASSERT_EQ(samples.samples.size(), rows.size());
+    int withoutFix = 0;
+    double topSpeed = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const DerivedSample& s = samples.samples[i];
+        EXPECT_EQ(s.fixValid, rows[i].status == 'A') << i;
+        EXPECT_NEAR(s.speedKmh, rows[i].speedKmh, 1e-9) << i;
+        if (!s.fixValid) {
+            ++withoutFix;
+            continue;
+        }
+        EXPECT_NEAR(s.latitude, 22.54, 0.02) << i;
+        EXPECT_NEAR(s.longitude, 114.06, 0.02) << i;
+        topSpeed = std::max(topSpeed, s.speedKmh);
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_GE(s.gsensor[axis], 0);
+            EXPECT_LE(s.gsensor[axis], 5120000);
+        }
+    }
+    EXPECT_GE(withoutFix, 8);
+    EXPECT_LE(withoutFix, 12);
+    EXPECT_GT(topSpeed, 40.0);
+    EXPECT_LE(topSpeed, 70.0);
+    std::string errors;
+    EXPECT_TRUE(testfilms::FfmpegDecodesCleanly(film, &errors)) << errors;
+}
+#endif
 
 }  // namespace
 }  // namespace tesmira
