@@ -76,7 +76,9 @@ std::string Num(double v) {
     return s.str();
 }
 
-std::string CharCell(char c) { return c == '\0' ? std::string() : std::string(1, c); }
+std::string CharCell(char c) {
+    return c == '\0' ? std::string() : std::string(1, c);
+}
 
 }  // namespace
 
@@ -85,17 +87,17 @@ fs::path MakeSourceFilm(const TestFilmOptions& o) {
     const bool audio = o.audioOnly || o.withAudio;
     if (!video && !audio) throw std::runtime_error("a film needs video or sound");
     std::ostringstream key;
-    key << "in|" << Num(o.durationSeconds) << "|" << video << "|" << audio << "|" << o.width
-        << "x" << o.height << "@" << o.frameRate << "|" << o.audioSampleRate;
+    key << "in|" << Num(o.durationSeconds) << "|" << video << "|" << audio << "|" << o.width << "x"
+        << o.height << "@" << o.frameRate << "|" << o.audioSampleRate;
     const fs::path target = TestFilmDirectory() / ("input-" + Hex(Fnv1a(key.str())) + ".MOV");
     if (fs::exists(target)) return target;
     const fs::path temporary = Temporary(target);
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
     if (video) {
-        args.insert(args.end(), {"-f", "lavfi", "-i",
-                                 "testsrc2=size=" + std::to_string(o.width) + "x" +
-                                     std::to_string(o.height) +
-                                     ":rate=" + std::to_string(o.frameRate)});
+        args.insert(args.end(),
+                    {"-f", "lavfi", "-i",
+                     "testsrc2=size=" + std::to_string(o.width) + "x" + std::to_string(o.height) +
+                         ":rate=" + std::to_string(o.frameRate)});
     }
     if (audio) {
         args.insert(args.end(),
@@ -177,9 +179,8 @@ std::string TrackCsv(const std::vector<TrackRow>& rows) {
         line << CharCell(r.status) << "," << Num(r.latitude) << "," << CharCell(r.latHemisphere)
              << "," << Num(r.longitude) << "," << CharCell(r.lonHemisphere) << ","
              << Num(r.speedKmh) << "," << Num(r.course) << "," << r.day << "," << r.month << ","
-             << r.year << "," << r.hour << "," << r.minute << "," << r.second << ","
-             << r.gsensorX << "," << r.gsensorY << "," << r.gsensorZ << ","
-             << r.marker.value_or("") << ","
+             << r.year << "," << r.hour << "," << r.minute << "," << r.second << "," << r.gsensorX
+             << "," << r.gsensorY << "," << r.gsensorZ << "," << r.marker.value_or("") << ","
              << (r.timeSum ? std::to_string(*r.timeSum) : std::string()) << ","
              << (r.dateSum ? std::to_string(*r.dateSum) : std::string()) << "\n";
         csv += line.str();
@@ -229,10 +230,18 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
 
     std::vector<std::string> writerArgs = {"--type"};
     switch (o.placement) {
-        case RecordPlacement::None: writerArgs.push_back("none"); break;
-        case RecordPlacement::Type50: writerArgs.push_back("50"); break;
-        case RecordPlacement::Type60: writerArgs.push_back("60"); break;
-        case RecordPlacement::Both: writerArgs.push_back("both"); break;
+        case RecordPlacement::None:
+            writerArgs.push_back("none");
+            break;
+        case RecordPlacement::Type50:
+            writerArgs.push_back("50");
+            break;
+        case RecordPlacement::Type60:
+            writerArgs.push_back("60");
+            break;
+        case RecordPlacement::Both:
+            writerArgs.push_back("both");
+            break;
     }
     auto flag = [&](bool on, const char* name) {
         if (on) writerArgs.push_back(name);
@@ -268,8 +277,8 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
         if (!out.flush()) throw std::runtime_error("cannot write " + track.string());
     }
     const fs::path temporary = Temporary(target);
-    std::vector<std::string> args = {TESMIRA_FILMWRITER, "--track", track.string(), "--input",
-                                     input.string(), "--output", temporary.string()};
+    std::vector<std::string> args = {TESMIRA_FILMWRITER, "--track",  track.string(),    "--input",
+                                     input.string(),     "--output", temporary.string()};
     args.insert(args.end(), writerArgs.begin(), writerArgs.end());
     const fs::path log = temporary.string() + ".log";
     const int status = Run(args, log);
@@ -326,10 +335,9 @@ std::string DecodedMd5(const fs::path& film, const std::string& stream) {
 
 bool FfmpegDecodesCleanly(const fs::path& film, std::string* errors) {
     const fs::path log = Temporary(TestFilmDirectory() / "decode.log");
-    const int status =
-        Run({"ffmpeg", "-nostdin", "-v", "error", "-threads", "1", "-i", film.string(), "-f",
-             "null", "-"},
-            log);
+    const int status = Run({"ffmpeg", "-nostdin", "-v", "error", "-threads", "1", "-i",
+                            film.string(), "-f", "null", "-"},
+                           log);
     const std::string text = ReadText(log);
     fs::remove(log);
     if (errors) *errors = text;

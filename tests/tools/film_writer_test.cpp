@@ -51,7 +51,8 @@ std::vector<VIDEO_GPS_RECORD_T> Locate60(const fs::path& film) {
 
 FilmSamples Load(const fs::path& film) {
     std::vector<std::string> messages;
-    FilmSamples samples = LoadFilmSamples(film, [&](const std::string& m) { messages.push_back(m); });
+    FilmSamples samples =
+        LoadFilmSamples(film, [&](const std::string& m) { messages.push_back(m); });
     EXPECT_TRUE(messages.empty());
     return samples;
 }
@@ -80,7 +81,8 @@ TEST(FilmWriter, WellFormedFilmsDecodeWithoutError) {
     add("trak without mdia", [](TestFilmOptions& o) { o.trakWithoutMdia = true; });
     add("empty sound table", [](TestFilmOptions& o) { o.emptySoundTable = true; });
     add("gps box type", [](TestFilmOptions& o) { o.gpsBoxType = "GPS "; });
-    add("boxes after moov", [](TestFilmOptions& o) { o.gpsBoxAfterMoov = o.freeBoxAfterMoov = true; });
+    add("boxes after moov",
+        [](TestFilmOptions& o) { o.gpsBoxAfterMoov = o.freeBoxAfterMoov = true; });
     add("padding", [](TestFilmOptions& o) { o.paddingByte = 0xAA; });
     add("short last second", [](TestFilmOptions& o) { o.durationSeconds = 2.5; });
     add("32 kHz", [](TestFilmOptions& o) { o.audioSampleRate = 32000; });
@@ -120,8 +122,9 @@ TEST(FilmWriter, KeepsPictureAndSoundIntact) {
     ExpectRecords(Locate50(film), Expected(testfilms::GenerateTrack(3), FileType::Type50));
     // At 48 kHz the record lies over the sound: the decoded sound differs.
     const fs::path loud = MakeTestFilm(Options(RecordPlacement::Type50));
-    EXPECT_NE(testfilms::DecodedMd5(loud, "a"),
-              testfilms::DecodedMd5(testfilms::MakeSourceFilm(Options(RecordPlacement::Type50)), "a"));
+    EXPECT_NE(
+        testfilms::DecodedMd5(loud, "a"),
+        testfilms::DecodedMd5(testfilms::MakeSourceFilm(Options(RecordPlacement::Type50)), "a"));
 }
 
 TEST(FilmWriter, Type50RecordsAreFoundInEveryLayout) {
@@ -166,8 +169,7 @@ TEST(FilmWriter, Type50RecordsAreFoundInEveryLayout) {
     ExpectRecords(Locate50(MakeTestFilm(o)), Expected(three, FileType::Type50));
     // A smaller entry count than the table holds is obeyed.
     o.soundChunkCount = 2;
-    ExpectRecords(Locate50(MakeTestFilm(o)),
-                  Expected({three[0], three[1]}, FileType::Type50));
+    ExpectRecords(Locate50(MakeTestFilm(o)), Expected({three[0], three[1]}, FileType::Type50));
 }
 
 TEST(FilmWriter, Type60RecordsAreFoundInEveryLayout) {
@@ -277,7 +279,9 @@ TEST(FilmWriter, DamagedAndCutFilmsGiveDefinedResults) {
     EXPECT_EQ(fs::file_size(cut), whole / 2);
     const auto records = Locate50(cut);
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(testfilms::RecordDifference(records[0], testfilms::ExpectedRecord(rows[0], FileType::Type50)), "");
+    EXPECT_EQ(testfilms::RecordDifference(records[0],
+                                          testfilms::ExpectedRecord(rows[0], FileType::Type50)),
+              "");
     EXPECT_EQ(records[2].status, 0);
     EXPECT_EQ(records[2].marker0, 0);
     // moov at the end and the film cut in half: no records at all.
@@ -303,8 +307,8 @@ TEST(FilmWriter, CommandLine) {
     for (const char* option :
          {"--type", "--moov-first", "--co64", "--two-sound-tracks", "--trak-without-mdia",
           "--empty-sound-table", "--sound-chunk-count", "--gps-entry-count", "--gps-box-type",
-          "--gps-box-after-moov", "--free-after-moov", "--padding-byte", "--truncate",
-          "--cut-tail", "speed_kmh", "gsensor_x", "time_sum"}) {
+          "--gps-box-after-moov", "--free-after-moov", "--padding-byte", "--truncate", "--cut-tail",
+          "speed_kmh", "gsensor_x", "time_sum"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     const std::string quiet = " >/dev/null 2>&1";

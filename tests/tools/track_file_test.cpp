@@ -1,5 +1,7 @@
 // The track file reader and the record encoder, checked against the player's
 // own record decoder.
+#include "filmwriter/track_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 
 #include "extract/gps_record.h"
 #include "filmwriter/record_encoder.h"
-#include "filmwriter/track_file.h"
 #include "support/test_films.h"
 
 namespace tesmira {
@@ -97,8 +98,9 @@ TEST(RecordEncoder, MatchesThePlayersDecoder) {
     const auto parsed = ParseTrackText(testfilms::TrackCsv(rows));
     ASSERT_EQ(parsed.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        for (auto [flavour, type] : {std::pair{filmwriter::RecordFlavour::Type50, FileType::Type50},
-                                     std::pair{filmwriter::RecordFlavour::Type60, FileType::Type60}}) {
+        for (auto [flavour, type] :
+             {std::pair{filmwriter::RecordFlavour::Type50, FileType::Type50},
+              std::pair{filmwriter::RecordFlavour::Type60, FileType::Type60}}) {
             for (uint8_t padding : {uint8_t{0}, uint8_t{0xAA}}) {
                 const auto bytes = filmwriter::EncodeRecord(parsed[i], flavour, padding);
                 EXPECT_EQ(testfilms::RecordDifference(DecodeGpsRecord(bytes.data()),
@@ -110,14 +112,15 @@ TEST(RecordEncoder, MatchesThePlayersDecoder) {
             }
         }
     }
-    const auto r = DecodeGpsRecord(filmwriter::EncodeRecord(parsed[0], filmwriter::RecordFlavour::Type50).data());
+    const auto r = DecodeGpsRecord(
+        filmwriter::EncodeRecord(parsed[0], filmwriter::RecordFlavour::Type50).data());
     EXPECT_TRUE(PassesIntegrityCheck(r));
-    const auto wrapped =
-        DecodeGpsRecord(filmwriter::EncodeRecord(parsed[3], filmwriter::RecordFlavour::Type50).data());
+    const auto wrapped = DecodeGpsRecord(
+        filmwriter::EncodeRecord(parsed[3], filmwriter::RecordFlavour::Type50).data());
     EXPECT_EQ(wrapped.timeSum, 12345);
     EXPECT_EQ(wrapped.dateSum, -1);
-    const auto knots =
-        DecodeGpsRecord(filmwriter::EncodeRecord(parsed[0], filmwriter::RecordFlavour::Type60).data());
+    const auto knots = DecodeGpsRecord(
+        filmwriter::EncodeRecord(parsed[0], filmwriter::RecordFlavour::Type60).data());
     EXPECT_NEAR(knots.speed * 1.852, rows[0].speedKmh, 1e-9);
 }
 
