@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "extract/gps_record.h"
+#include "filmwriter/film_rewriter.h"
 #include "filmwriter/record_encoder.h"
 #include "support/test_films.h"
 
@@ -122,6 +123,33 @@ TEST(RecordEncoder, MatchesThePlayersDecoder) {
     const auto knots = DecodeGpsRecord(
         filmwriter::EncodeRecord(parsed[0], filmwriter::RecordFlavour::Type60).data());
     EXPECT_NEAR(knots.speed * 1.852, rows[0].speedKmh, 1e-9);
+}
+
+// Inputs the writer cannot rewrite are refused with a reason, never half written.
+TEST(FilmRewriter, RefusesInputsItCannotRewrite) {
+    auto errorOf = [](const std::vector<uint8_t>& input, filmwriter::FilmOptions options = {}) {
+        try {
+            filmwriter::RewriteFilm(input, {}, options);
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(errorOf({}).find("no moov"), std::string::npos);
+    // A box claiming more bytes than the file holds.
+    EXPECT_NE(errorOf({0, 0, 1, 0, 'f', 'r', 'e', 'e', 0, 0}).find("bad box size"),
+              std::string::npos);
+    // A moov whose child runs past it.
+    EXPECT_NE(errorOf({0, 0, 0, 16, 'm', 'o', 'o', 'v', 0, 0, 0, 9, 't', 'r', 'a', 'k'})
+                  .find("bad box size"),
+              std::string::npos);
+    filmwriter::FilmOptions odd;
+    odd.gpsBoxType = "gps";
+    EXPECT_NE(errorOf({0, 0, 0, 8, 'm', 'o', 'o', 'v'}, odd).find("4 characters"),
+              std::string::npos);
+    // An empty moov has no sound track for type-50 records.
+    EXPECT_NE(errorOf({0, 0, 0, 8, 'm', 'o', 'o', 'v'}).find("needs a sound track"),
+              std::string::npos);
 }
 
 }  // namespace
