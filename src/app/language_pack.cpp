@@ -44,7 +44,9 @@ bool endsWithIni(const std::string& name) {
 
 }  // namespace
 
-std::string LanguageFolder() { return DataFolder() + "Language"; }
+std::string LanguageFolder() {
+    return DataFolder() + "Language";
+}
 
 std::vector<std::string> EnumerateLanguageFiles() {
     const std::string folder = LanguageFolder();
@@ -95,7 +97,9 @@ std::string ApplyLanguage(const std::string& requested) {
     return code;
 }
 
-const std::string& CurrentLanguageFile() { return currentFile(); }
+const std::string& CurrentLanguageFile() {
+    return currentFile();
+}
 
 std::string UiText(const std::string& key) {
     std::string text = ReadProfileString(currentFile(), "String", key, "Not found");

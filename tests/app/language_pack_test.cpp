@@ -31,8 +31,10 @@ std::string Utf16File(const std::string& utf8) {
     return out;
 }
 
-const std::map<std::string, int> kFiles = {{"Multi_eng.ini", 149}, {"Multi_zhcn.ini", 148},
-                                           {"Multi_zhtw.ini", 154}, {"Multi_ru.ini", 155},
+const std::map<std::string, int> kFiles = {{"Multi_eng.ini", 149},
+                                           {"Multi_zhcn.ini", 148},
+                                           {"Multi_zhtw.ini", 154},
+                                           {"Multi_ru.ini", 155},
                                            {"Multi_fr.ini", 177}};
 
 class Language : public ::testing::Test {
@@ -147,10 +149,10 @@ TEST(LanguageFiles, ShipTheSameKeysWithTheirTranslations) {
         const auto value = doc.Get(u"String", key);
         return value ? Utf16ToUtf8(*value) : std::string("<missing>");
     };
-    const char16_t* keys[] = {u"IDS_MENU_FILE", u"IDS_MENU_VIEW_LANG_CNS", u"IDS_MENU_HELP_ABOUT",
-                              u"IDD102_title", u"IDD104_1000_0", u"IDD104_1000_1",
-                              u"IDD104_1011", u"IDD105_1003_6", u"IDD157_title", u"IDD100_title",
-                              u"IDD100_1018", u"IDD100_1019"};
+    const char16_t* keys[] = {
+        u"IDS_MENU_FILE", u"IDS_MENU_VIEW_LANG_CNS", u"IDS_MENU_HELP_ABOUT", u"IDD102_title",
+        u"IDD104_1000_0", u"IDD104_1000_1",          u"IDD104_1011",         u"IDD105_1003_6",
+        u"IDD157_title",  u"IDD100_title",           u"IDD100_1018",         u"IDD100_1019"};
     for (const auto& [id, code] : codes) {
         const auto bytes = FindOwnerData(id);
         ASSERT_TRUE(bytes) << id;
