@@ -139,9 +139,23 @@ TEST(FilmSamples, RealFilesThroughBothLocators) {
     EXPECT_EQ(s.samples.size(), 3u);
     EXPECT_EQ(s.samples[0].positionText, "N22.541667,E114.000000");
 
-    s = LoadFilmSamples(dir.write("b.mp4", Type50Film(two)), {});
+    // A "gps" box listing the same records, for the type-60 fallback.
+    const uint32_t firstRecord = Ftyp().size() + 8 + 65584;
+    const Bytes gps = GpsBox("gps ", {firstRecord - 48, firstRecord + 120 - 48});
+
+    // Only 2 records pass: type 50 without samples; type 60 is not tried.
+    s = LoadFilmSamples(dir.write("b.mp4", Type50Film(two, false, gps)), {});
     EXPECT_EQ(s.type, FileType::Type50);
     EXPECT_FALSE(s.hasSamples);
+    EXPECT_EQ(s.samples.size(), 3u);
+
+    // First status 'a': not type 50; the "gps" box gives type 60.
+    std::vector<RecordFields> lower(3);
+    lower[0].status = 'a';
+    s = LoadFilmSamples(dir.write("l.mp4", Type50Film(lower, false, gps)), {});
+    EXPECT_EQ(s.type, FileType::Type60);
+    EXPECT_EQ(s.samples.size(), 2u);
+    EXPECT_TRUE(s.hasSamples);
 
     // Sound track with an empty table and a "gps" box: type 60.
     s = LoadFilmSamples(dir.write("c.mp4", Type60Film(good)), {});

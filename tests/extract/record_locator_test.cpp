@@ -175,6 +175,16 @@ TEST(RecordLocator, RecordsAtOrPastTheEndReadAsZeros) {
         EXPECT_EQ(out[i].speed, 0.0);
         EXPECT_FALSE(HasValidFix(out[i]));
     }
+
+    // 64-bit chunk offsets at the very top of the range, close together, in
+    // a film whose "moov" comes first (so the read-ahead window starts at 0).
+    const uint64_t top = ~uint64_t{0};
+    const Bytes trak = Trak("soun", Co64({top, top - 100, top - 65584, 0}));
+    const Bytes highFilm = Cat({Ftyp(), Box("moov", trak), Box("mdat", Bytes(65584 + 120, 'A'))});
+    ASSERT_TRUE(LocateType50(dir.write("high.mp4", highFilm), out));
+    ASSERT_EQ(out.size(), 4u);
+    for (int i : {0, 1, 2}) EXPECT_EQ(out[i].status, 0) << i;
+    EXPECT_EQ(out[3].status, 'A');  // chunk 0: the record lies 65584 bytes in
 }
 
 TEST(RecordLocator, EveryWalkEnds) {

@@ -15,10 +15,18 @@ using namespace test;
 
 void Damage(Bytes& film, std::mt19937& rng) {
     auto pick = [&](uint64_t n) { return std::uniform_int_distribution<uint64_t>(0, n - 1)(rng); };
-    // Damage lands mostly in the box structure at the end (moov), sometimes anywhere.
+    // Damage lands mostly in the box structure ("moov" at the end, or at the
+    // start of a fast-start film), sometimes anywhere.
     const uint64_t moovRegion = std::min<uint64_t>(film.size(), 600);
     auto where = [&] {
-        return pick(4) == 0 ? pick(film.size()) : film.size() - 1 - pick(moovRegion);
+        switch (pick(4)) {
+            case 0:
+                return pick(film.size());
+            case 1:
+                return pick(moovRegion);  // "moov" of a fast-start film
+            default:
+                return film.size() - 1 - pick(moovRegion);
+        }
     };
     switch (pick(4)) {
         case 0:  // truncation
@@ -40,12 +48,33 @@ void Damage(Bytes& film, std::mt19937& rng) {
     }
 }
 
+// "moov" first, then the media, with 64-bit chunk offsets.
+Bytes FastStartFilm(const std::vector<RecordFields>& recs) {
+    auto moov = [&](uint64_t base) {
+        std::vector<uint64_t> offsets;
+        for (std::size_t i = 0; i < recs.size(); ++i) offsets.push_back(base + i * 120);
+        return Box("moov", Cat({Trak("vide", Stco({1})), Trak("soun", Co64(offsets))}));
+    };
+    const uint64_t base = Ftyp().size() + moov(0).size() + 8;
+    Bytes media(65584 + recs.size() * 120, 0);
+    for (std::size_t i = 0; i < recs.size(); ++i)
+        PutAt(media, 65584 + i * 120, EncodeRecord(recs[i]));
+    return Cat({Ftyp(), moov(base), Box("mdat", media)});
+}
+
 TEST(Robustness, DamagedFilmsLoadToDefinedResults) {
     TempDir dir;
     std::vector<RecordFields> recs(5);
     recs[1].status = 'V';
     const Bytes bases[] = {Type50Film(recs), Type50Film(recs, true), Type60Film(recs),
-                           Cat({Type50Film(recs), Box("moov", GpsBox("gps ", {1, 2}))})};
+                           Cat({Type50Film(recs), Box("moov", GpsBox("gps ", {1, 2}))}),
+                           FastStartFilm(recs)};
+    for (const Bytes& base : bases) {  // undamaged, each gives its records
+        const auto s = LoadFilmSamples(dir.write("base.mp4", base), {});
+        ASSERT_TRUE(s.hasSamples);
+        ASSERT_EQ(s.samples.size(), 5u);
+        ASSERT_EQ(s.type, &base == &bases[2] ? FileType::Type60 : FileType::Type50);
+    }
     std::mt19937 rng(20261208);
     int byType[3] = {};
     for (int i = 0; i < 3000; ++i) {
