@@ -1,0 +1,38 @@
+#include "instruments/gsensor_view.h"
+
+#include <QPalette>
+
+#include "instruments/pane_layout.h"
+
+namespace tesmira {
+namespace {
+
+QRect ToQRect(const IntRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+}  // namespace
+
+CGsensorView::CGsensorView(QWidget* parent, UnitReader readUnit)
+    : QWidget(parent),
+      compass_(new CCompassCtrl(this)),
+      chart_(new CLineChartCtrl(this)),
+      speed_(new CSpeedCtrl(this, std::move(readUnit))) {
+    // White behind the pane and its three controls.
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    // The pane's template size (403 x 52 dialog units); the main window sizes it.
+    resize(806, 171);
+}
+
+void CGsensorView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QRect r = rect();
+    const PaneLayout layout =
+        ComputePaneLayout({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    chart_->setGeometry(ToQRect(layout.chart));
+    speed_->setGeometry(ToQRect(layout.speedometer));
+    compass_->setGeometry(ToQRect(layout.compass));
+}
+
+}  // namespace tesmira
