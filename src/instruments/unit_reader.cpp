@@ -1,10 +1,11 @@
 #include "instruments/unit_reader.h"
 
+#include "app/settings.h"
+
 namespace tesmira {
 
 UnitReader SettingsUnitReader() {
-    // Replaced by the settings file reader once the settings layer is merged.
-    return [] { return std::string("KMH"); };
+    return [] { return ReadUnit(); };
 }
 
 }  // namespace tesmira

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/app_paths.h"
+#include "app/settings.h"
 
 #include "instruments/needle_frame.h"
 #include "widget_test_app.h"
@@ -48,6 +53,48 @@ TEST(GsensorView, WhiteBetweenTheInstrumentsAndUnitFollowsTheSetting) {
     EXPECT_EQ(view.Speedometer().UnitText(), QString());
     EXPECT_EQ(view.Speedometer().CurrentFrame(), 100);
     EXPECT_EQ(view.Compass().CurrentFrame(), kNoNeedle);
+}
+
+int RedUnitPixels(CSpeedCtrl& speed) {
+    const QImage img = speed.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int n = 0;
+    for (int y = 115; y < 129; ++y) {
+        for (int x = 50; x < 101; ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.red() > 110 && c.green() < 60 && c.blue() < 60) ++n;
+        }
+    }
+    return n;
+}
+
+TEST(GsensorView, SpeedometerReadsTheUnitFromTheSettingsFileAtEachPaint) {
+    App();
+    char name[] = "/tmp/tesmira_instruments_XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    SetDataFolder(name);
+    CGsensorView view;
+    view.resize(900, 171);
+    CSpeedCtrl& speed = view.Speedometer();
+    speed.AddValue(57.9);
+    speed.StartAt(1);
+    // No settings file yet: it is made with the default unit.
+    EXPECT_EQ(speed.UnitText(), QStringLiteral("km/h"));
+    EXPECT_TRUE(std::filesystem::exists(std::string(name) + "/setting.ini"));
+    EXPECT_GT(RedUnitPixels(speed), 10);
+    EXPECT_EQ(speed.CurrentFrame(), 57);
+
+    ASSERT_TRUE(WriteUnit("MPH"));
+    EXPECT_EQ(speed.UnitText(), QStringLiteral("M/h"));
+    EXPECT_EQ(speed.CurrentFrame(), 35);
+    EXPECT_GT(RedUnitPixels(speed), 10);
+
+    ASSERT_TRUE(WriteUnit("mph"));
+    EXPECT_EQ(speed.UnitText(), QString());
+    EXPECT_EQ(RedUnitPixels(speed), 0);
+    EXPECT_EQ(speed.CurrentFrame(), 57);
+
+    SetDataFolder("");
+    std::filesystem::remove_all(name);
 }
 
 }  // namespace
