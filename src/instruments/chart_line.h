@@ -33,7 +33,7 @@ public:
     int penWidth = 2;
 
 private:
-    mutable std::mutex lock_;  // guards the two arrays
+    mutable std::mutex lock_;      // guards the two arrays
     std::vector<double> xValues_;  // sample indexes; only their count is used
     std::vector<double> yValues_;
 };

@@ -14,6 +14,8 @@ int CCompassCtrl::FrameForPaint(const std::string&) const {
     });
 }
 
-int CCompassCtrl::CurrentFrame() const { return Active() ? FrameForPaint({}) : kNoNeedle; }
+int CCompassCtrl::CurrentFrame() const {
+    return Active() ? FrameForPaint({}) : kNoNeedle;
+}
 
 }  // namespace tesmira

@@ -5,8 +5,9 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <QTransform>
+#include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace tesmira {
 namespace {
@@ -18,7 +19,9 @@ constexpr QRgb kWhite = 0xFFFFFFFFu;
 // which leaves the gap at the bottom for the unit text.
 constexpr double kSpeedZeroBearing = 250.0;
 
-int DeviceSize(qreal dpr) { return static_cast<int>(std::ceil(DialArtwork::kSize * dpr - 1e-6)); }
+int DeviceSize(qreal dpr) {
+    return static_cast<int>(std::ceil(DialArtwork::kSize * dpr - 1e-6));
+}
 
 QImage WhiteCanvas(qreal dpr) {
     QImage image(DeviceSize(dpr), DeviceSize(dpr), QImage::Format_RGB32);
@@ -32,15 +35,14 @@ QPointF OnCircle(double radius, double bearingDegrees) {
     return {kCentre + radius * std::sin(a), kCentre - radius * std::cos(a)};
 }
 
-// A frame painted on white becomes its needle-holding part with white made transparent,
-// so that drawing it is a plain blend that leaves the dial where the frame is white.
-NeedleFrame KeyWhite(const QImage& onWhite, qreal dpr) {
-    const int w = onWhite.width();
-    const int h = onWhite.height();
-    int minX = w, minY = h, maxX = -1, maxY = -1;
-    for (int y = 0; y < h; ++y) {
+// The part of a frame painted on white that holds the needle (searched inside `box`),
+// with white made transparent, so that drawing it is a plain blend that leaves the dial
+// where the frame is white.
+NeedleFrame KeyWhite(const QImage& onWhite, const QRect& box, qreal dpr) {
+    int minX = box.right() + 1, minY = box.bottom() + 1, maxX = -1, maxY = -1;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(onWhite.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
+        for (int x = box.left(); x <= box.right(); ++x) {
             if (row[x] == kWhite) continue;
             minX = std::min(minX, x);
             maxX = std::max(maxX, x);
@@ -52,10 +54,13 @@ NeedleFrame KeyWhite(const QImage& onWhite, qreal dpr) {
     if (maxX < 0) return frame;
     frame.offset = {minX, minY};
     frame.image = QImage(maxX - minX + 1, maxY - minY + 1, QImage::Format_ARGB32_Premultiplied);
+    uchar* bits = frame.image.bits();
+    const qsizetype stride = frame.image.bytesPerLine();
     for (int y = minY; y <= maxY; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(onWhite.constScanLine(y)) + minX;
-        auto* dst = reinterpret_cast<QRgb*>(frame.image.scanLine(y - minY));
-        for (int x = 0; x <= maxX - minX; ++x) dst[x] = src[x] == kWhite ? 0u : (src[x] | 0xFF000000u);
+        auto* dst = reinterpret_cast<QRgb*>(bits + (y - minY) * stride);
+        for (int x = 0; x <= maxX - minX; ++x)
+            dst[x] = src[x] == kWhite ? 0u : (src[x] | 0xFF000000u);
     }
     frame.image.setDevicePixelRatio(dpr);
     return frame;
@@ -66,33 +71,41 @@ NeedleFrame KeyWhite(const QImage& onWhite, qreal dpr) {
 NeedleFrame TurnQuarter(const NeedleFrame& f, int deviceSize, qreal dpr) {
     NeedleFrame out;
     if (f.image.isNull()) return out;
-    const int w = f.image.width();
     const int h = f.image.height();
-    out.image = QImage(h, w, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(f.image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            reinterpret_cast<QRgb*>(out.image.scanLine(x))[h - 1 - y] = src[x];
-        }
-    }
+    // Qt's quarter turn is a cache-friendly pixel copy, clockwise on screen.
+    out.image = f.image.transformed(QTransform().rotate(90));
     out.image.setDevicePixelRatio(dpr);
     out.offset = {deviceSize - f.offset.y() - h, f.offset.x()};
     return out;
 }
 
-std::vector<NeedleFrame> MakeFrames(qreal dpr, const std::function<void(QPainter&, int)>& paint) {
-    const int size = DeviceSize(dpr);
+// `paint` draws frame k and returns the logical rectangle it painted in.
+using FramePainter = QRectF (*)(QPainter&, int);
+
+// Paints the first quarter of the frames; the others are quarter turns of these.
+std::vector<NeedleFrame> PaintQuarterOfFrames(qreal dpr, FramePainter paint) {
     std::vector<NeedleFrame> frames(DialArtwork::kFrameCount);
+    // One white canvas serves every frame: only the area a frame painted is searched and
+    // whitened again afterwards.
+    QImage canvas = WhiteCanvas(dpr);
+    uchar* bits = canvas.bits();
+    const qsizetype stride = canvas.bytesPerLine();
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing);
     for (int k = 0; k < 90; ++k) {
-        QImage canvas = WhiteCanvas(dpr);
-        {
-            QPainter p(&canvas);
-            p.setRenderHint(QPainter::Antialiasing);
-            paint(p, k);
+        p.save();
+        const QRectF drawn = paint(p, k);
+        p.restore();
+        const QRect box = QRectF(drawn.topLeft() * dpr, drawn.size() * dpr)
+                              .toAlignedRect()
+                              .adjusted(-2, -2, 2, 2)
+                              .intersected(canvas.rect());
+        frames[k] = KeyWhite(canvas, box, dpr);
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(row + box.left(), row + box.right() + 1, kWhite);
         }
-        frames[k] = KeyWhite(canvas, dpr);
     }
-    for (int k = 90; k < DialArtwork::kFrameCount; ++k) frames[k] = TurnQuarter(frames[k - 90], size, dpr);
     return frames;
 }
 
@@ -154,7 +167,7 @@ void PaintSpeedFace(QPainter& p) {
     }
 }
 
-void PaintSpeedNeedle(QPainter& p, int k) {
+QRectF PaintSpeedNeedle(QPainter& p, int k) {
     p.translate(kCentre, kCentre);
     p.rotate(kSpeedZeroBearing + k);  // clockwise on screen, from straight up
     const QPolygonF needle{{0, -63}, {3.2, 0}, {2.2, 14}, {-2.2, 14}, {-3.2, 0}};
@@ -167,6 +180,7 @@ void PaintSpeedNeedle(QPainter& p, int k) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(200, 40, 28));
     p.drawEllipse(QPointF(0, 0), 2.2, 2.2);
+    return p.transform().mapRect(QRectF(-8, -64, 16, 80));
 }
 
 void PaintCompassFace(QPainter& p) {
@@ -209,7 +223,7 @@ void PaintCompassFace(QPainter& p) {
     }
 }
 
-void PaintCompassNeedle(QPainter& p, int k) {
+QRectF PaintCompassNeedle(QPainter& p, int k) {
     p.translate(kCentre, kCentre);
     p.rotate(k + 180.0);  // frame 0: red end straight down
     p.setPen(QPen(QColor(100, 14, 8), 0.8));
@@ -221,6 +235,7 @@ void PaintCompassNeedle(QPainter& p, int k) {
     p.setPen(QPen(QColor(140, 144, 150), 1.0));
     p.setBrush(QColor(48, 50, 56));
     p.drawEllipse(QPointF(0, 0), 4.5, 4.5);
+    return p.transform().mapRect(QRectF(-7, -57, 14, 114));
 }
 
 QImage MakeFace(qreal dpr, void (*paint)(QPainter&)) {
@@ -238,7 +253,9 @@ DialArtwork DialArtwork::Speedometer(qreal dpr) {
     DialArtwork art;
     art.dpr_ = dpr;
     art.face_ = MakeFace(dpr, PaintSpeedFace);
-    art.frames_ = MakeFrames(dpr, PaintSpeedNeedle);
+    art.frames_ = PaintQuarterOfFrames(dpr, PaintSpeedNeedle);
+    art.made_.assign(kFrameCount, false);
+    std::fill(art.made_.begin(), art.made_.begin() + 90, true);
     return art;
 }
 
@@ -246,11 +263,24 @@ DialArtwork DialArtwork::Compass(qreal dpr) {
     DialArtwork art;
     art.dpr_ = dpr;
     art.face_ = MakeFace(dpr, PaintCompassFace);
-    art.frames_ = MakeFrames(dpr, PaintCompassNeedle);
+    art.frames_ = PaintQuarterOfFrames(dpr, PaintCompassNeedle);
+    art.made_.assign(kFrameCount, false);
+    std::fill(art.made_.begin(), art.made_.begin() + 90, true);
     return art;
 }
 
-void DialArtwork::DrawFace(QPainter& painter) const { painter.drawImage(QPointF(0, 0), face_); }
+const NeedleFrame& DialArtwork::Frame(int k) const {
+    const auto i = static_cast<std::size_t>(k);
+    if (!made_.at(i)) {
+        frames_[i] = TurnQuarter(Frame(k - 90), face_.width(), dpr_);
+        made_[i] = true;
+    }
+    return frames_[i];
+}
+
+void DialArtwork::DrawFace(QPainter& painter) const {
+    painter.drawImage(QPointF(0, 0), face_);
+}
 
 void DialArtwork::DrawFrame(QPainter& painter, int k) const {
     const NeedleFrame& f = Frame(k);

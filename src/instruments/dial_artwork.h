@@ -30,7 +30,11 @@ public:
     static DialArtwork Compass(qreal devicePixelRatio);
 
     const QImage& Face() const { return face_; }
-    const NeedleFrame& Frame(int k) const { return frames_.at(static_cast<std::size_t>(k)); }
+    // Frames 0 to 89 are painted when the artwork is made; each later one is the frame 90
+    // before it turned a quarter clockwise, an exact pixel copy made the first time it is
+    // asked for (some microseconds), which keeps start-up within budget at high densities.
+    // User-interface thread only.
+    const NeedleFrame& Frame(int k) const;
     qreal DevicePixelRatio() const { return dpr_; }
 
     // Draws the face at the origin.
@@ -41,7 +45,8 @@ public:
 
 private:
     QImage face_;
-    std::vector<NeedleFrame> frames_;
+    mutable std::vector<NeedleFrame> frames_;
+    mutable std::vector<bool> made_;
     qreal dpr_ = 1.0;
 };
 

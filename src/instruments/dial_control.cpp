@@ -15,7 +15,9 @@ DialControl::DialControl(ArtworkMaker maker, QWidget* parent)
     connect(&timer1_, &QTimer::timeout, this, &DialControl::TimerTick);
 }
 
-void DialControl::AddValue(double value) { replay_.AddValue(value); }
+void DialControl::AddValue(double value) {
+    replay_.AddValue(value);
+}
 
 void DialControl::ClearValues() {
     if (!replay_.ClearValues()) return;
@@ -23,13 +25,17 @@ void DialControl::ClearValues() {
     update();
 }
 
-void DialControl::SetPeriod(int milliseconds) { replay_.SetPeriod(milliseconds); }
+void DialControl::SetPeriod(int milliseconds) {
+    replay_.SetPeriod(milliseconds);
+}
 
 void DialControl::StartAt(int position) {
     if (replay_.StartAt(position)) timer1_.start(replay_.Period());
 }
 
-void DialControl::Pause() { timer1_.stop(); }
+void DialControl::Pause() {
+    timer1_.stop();
+}
 
 void DialControl::Halt() {
     timer1_.stop();

@@ -7,7 +7,9 @@
 namespace tesmira {
 namespace {
 
-QRect ToQRect(const IntRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const IntRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 }  // namespace
 

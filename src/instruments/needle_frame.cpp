@@ -31,9 +31,12 @@ Pick PickSample(const std::vector<double>& values, int position) {
 
 int SpeedNeedleFrame(const std::vector<double>& values, int position, std::string_view unit) {
     switch (PickSample(values, position)) {
-        case Pick::Rest: return 0;
-        case Pick::None: return kNoNeedle;
-        case Pick::Value: break;
+        case Pick::Rest:
+            return 0;
+        case Pick::None:
+            return kNoNeedle;
+        case Pick::Value:
+            break;
     }
     double v = values[static_cast<std::size_t>(position) - 1];
     if (unit == "MPH") v *= kMphPerKmh;
@@ -42,9 +45,12 @@ int SpeedNeedleFrame(const std::vector<double>& values, int position, std::strin
 
 int CompassNeedleFrame(const std::vector<double>& values, int position) {
     switch (PickSample(values, position)) {
-        case Pick::Rest: return 0;
-        case Pick::None: return kNoNeedle;
-        case Pick::Value: break;
+        case Pick::Rest:
+            return 0;
+        case Pick::None:
+            return kNoNeedle;
+        case Pick::Value:
+            break;
     }
     double h = values[static_cast<std::size_t>(position) - 1];
     if (!std::isfinite(h)) return 0;

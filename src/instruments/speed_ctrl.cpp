@@ -22,7 +22,9 @@ int CSpeedCtrl::CurrentFrame() const {
     return Active() ? FrameForPaint(readUnit_()) : kNoNeedle;
 }
 
-QString CSpeedCtrl::UnitText() const { return QString::fromStdString(SpeedUnitText(readUnit_())); }
+QString CSpeedCtrl::UnitText() const {
+    return QString::fromStdString(SpeedUnitText(readUnit_()));
+}
 
 void CSpeedCtrl::PaintOver(QPainter& painter, const std::string& unit) {
     const std::string text = SpeedUnitText(unit);

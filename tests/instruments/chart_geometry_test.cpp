@@ -22,9 +22,9 @@ TEST(ChartGeometry, ValueRowsAreTruncatedAndNotClipped) {
     // plot bottom 85, scale 100 units per row
     EXPECT_EQ(ValueRow(0, 85, 0, 100), 85);
     EXPECT_EQ(ValueRow(5000, 85, 0, 100), 35);
-    EXPECT_EQ(ValueRow(150, 85, 0, 100), 83);    // 83.5 truncated
-    EXPECT_EQ(ValueRow(-150, 85, 0, 100), 86);   // 86.5 truncated, below the plot
-    EXPECT_EQ(ValueRow(9000, 85, 0, 100), -5);   // above the control's top
+    EXPECT_EQ(ValueRow(150, 85, 0, 100), 83);   // 83.5 truncated
+    EXPECT_EQ(ValueRow(-150, 85, 0, 100), 86);  // 86.5 truncated, below the plot
+    EXPECT_EQ(ValueRow(9000, 85, 0, 100), -5);  // above the control's top
     EXPECT_EQ(ValueRow(-1e300, 85, 0, 100), 1 << 24);
     // A plot of zero height: every row lands on the bottom edge.
     const double inf = std::numeric_limits<double>::infinity();
@@ -86,7 +86,8 @@ TEST(ChartPolyline, GroupedDrawingPlacesGroupsOnePixelApart) {
     for (int i = 0; i < 1000; ++i) y[i] = i * 10;  // rows 1000 - 10 i
     const auto pts = Poly(y, 10, plot);
     ASSERT_EQ(pts.size(), 10u);
-    for (int j = 0; j < 3; ++j) EXPECT_EQ(pts[j], (IntPoint{58, 990})) << j;  // mean of 1000,990,980
+    for (int j = 0; j < 3; ++j)
+        EXPECT_EQ(pts[j], (IntPoint{58, 990})) << j;  // mean of 1000,990,980
     for (int j = 3; j < 6; ++j) EXPECT_EQ(pts[j], (IntPoint{57, 960})) << j;
     for (int j = 6; j < 9; ++j) EXPECT_EQ(pts[j], (IntPoint{56, 930})) << j;
     EXPECT_EQ(pts[9], (IntPoint{55, 910}));

@@ -31,7 +31,9 @@ QColor At(const QImage& image, double radius, double bearing) {
     return image.pixelColor(x, y);
 }
 
-bool IsNeedleRed(const QColor& c) { return c.red() > 170 && c.green() < 90 && c.blue() < 90; }
+bool IsNeedleRed(const QColor& c) {
+    return c.red() > 170 && c.green() < 90 && c.blue() < 90;
+}
 bool IsNeedleGrey(const QColor& c) {
     return c.red() > 130 && c.red() < 200 && std::abs(c.red() - c.blue()) < 20 && c.green() > 130;
 }

@@ -8,7 +8,6 @@
 
 #include "app/app_paths.h"
 #include "app/settings.h"
-
 #include "instruments/needle_frame.h"
 #include "widget_test_app.h"
 

@@ -12,7 +12,8 @@ namespace {
 using test::App;
 
 bool Near(const QColor& c, int r, int g, int b) {
-    return std::abs(c.red() - r) < 40 && std::abs(c.green() - g) < 40 && std::abs(c.blue() - b) < 40;
+    return std::abs(c.red() - r) < 40 && std::abs(c.green() - g) < 40 &&
+           std::abs(c.blue() - b) < 40;
 }
 
 // Rows of column x whose pixel is close to the colour.
@@ -24,7 +25,9 @@ std::vector<int> RowsOf(const QImage& img, int x, int r, int g, int b) {
     return rows;
 }
 
-QImage Render(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Render(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // As a film load sets the chart up: three lines, 0 .. 5,120,000.
 void SetUpForFilm(CLineChartCtrl& chart) {
@@ -92,8 +95,8 @@ TEST(LineChartCtrl, LinesStandWhereTheGeometrySays) {
     chart.grab();
     SetUpForFilm(chart);
     for (int i = 0; i < 100; ++i) {
-        chart.Line(0).AddPoint(i, 384 * 10000.0);  // row 27
-        chart.Line(1).AddPoint(i, 256 * 10000.0);  // row 40
+        chart.Line(0).AddPoint(i, 384 * 10000.0);                           // row 27
+        chart.Line(1).AddPoint(i, 256 * 10000.0);                           // row 40
         chart.Line(2).AddPoint(i, i < 50 ? 128 * 10000.0 : 256 * 10000.0);  // rows 52, 40
     }
     chart.StartAt(50);
