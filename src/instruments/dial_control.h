@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "instruments/dial_artwork.h"
 #include "instruments/dial_replay.h"
