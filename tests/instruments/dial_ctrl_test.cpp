@@ -77,6 +77,34 @@ TEST(DialArtwork, EveryFrameTurnsTheNeedleOneDegreeClockwise) {
     }
 }
 
+// Frame k drawn alone on a black dial-sized canvas.
+QImage Alone(const DialArtwork& art, int k) {
+    const qreal dpr = art.DevicePixelRatio();
+    QImage canvas(art.Face().size(), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(dpr);
+    canvas.fill(Qt::black);
+    QPainter p(&canvas);
+    art.DrawFrame(p, k);
+    return canvas;
+}
+
+TEST(DialArtwork, QuarterTurnedFramesMatchPixelForPixel) {
+    App();
+    for (qreal dpr : {1.0, 2.0}) {
+        const DialArtwork speed = DialArtwork::Speedometer(dpr);
+        for (int k : {0, 17, 89, 90, 200}) {
+            const QImage a = Alone(speed, k);
+            const QImage b = Alone(speed, k + 90);
+            const int n = a.width();
+            int mismatches = 0;
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x)  // (x, y) turns clockwise to (n - 1 - y, x)
+                    mismatches += a.pixel(x, y) != b.pixel(n - 1 - y, x);
+            EXPECT_EQ(mismatches, 0) << k << " " << dpr;
+        }
+    }
+}
+
 TEST(DialArtwork, FramesAreTransparentWhereWhite) {
     App();
     const DialArtwork compass = DialArtwork::Compass(1.0);
