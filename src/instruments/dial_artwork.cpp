@@ -8,6 +8,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace tesmira {
 namespace {
@@ -79,11 +80,26 @@ NeedleFrame TurnQuarter(const NeedleFrame& f, int deviceSize, qreal dpr) {
     return out;
 }
 
-// `paint` draws frame k and returns the logical rectangle it painted in.
-using FramePainter = QRectF (*)(QPainter&, int);
+// The needle seen in a mirror held along the vertical through the dial's centre: a needle
+// symmetric about its own axis then points at the opposite bearing, 360 - b.
+NeedleFrame Mirror(const NeedleFrame& f, int deviceSize, qreal dpr) {
+    NeedleFrame out;
+    if (f.image.isNull()) return out;
+    out.image = f.image.mirrored(true, false);
+    out.image.setDevicePixelRatio(dpr);
+    out.offset = {deviceSize - f.offset.x() - f.image.width(), f.offset.y()};
+    return out;
+}
 
-// Paints the first quarter of the frames; the others are quarter turns of these.
-std::vector<NeedleFrame> PaintQuarterOfFrames(qreal dpr, FramePainter paint) {
+// `paint` draws the needle pointing at a bearing and returns the logical rectangle it
+// painted in.
+using NeedlePainter = QRectF (*)(QPainter&, int bearing);
+
+// Bearings 0 to this are painted; every other one is a mirror image or quarter turns of one.
+constexpr int kLastPaintedBearing = 45;
+
+// Paints the needle at bearings 0 to 45 (index = bearing).
+std::vector<NeedleFrame> PaintBaseBearings(qreal dpr, NeedlePainter paint) {
     std::vector<NeedleFrame> frames(DialArtwork::kFrameCount);
     // One white canvas serves every frame: only the area a frame painted is searched and
     // whitened again afterwards.
@@ -92,7 +108,7 @@ std::vector<NeedleFrame> PaintQuarterOfFrames(qreal dpr, FramePainter paint) {
     const qsizetype stride = canvas.bytesPerLine();
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 90; ++k) {
+    for (int k = 0; k <= kLastPaintedBearing; ++k) {
         p.save();
         const QRectF drawn = paint(p, k);
         p.restore();
@@ -167,9 +183,9 @@ void PaintSpeedFace(QPainter& p) {
     }
 }
 
-QRectF PaintSpeedNeedle(QPainter& p, int k) {
+QRectF PaintSpeedNeedle(QPainter& p, int bearing) {
     p.translate(kCentre, kCentre);
-    p.rotate(kSpeedZeroBearing + k);  // clockwise on screen, from straight up
+    p.rotate(bearing);  // clockwise on screen, from straight up
     const QPolygonF needle{{0, -63}, {3.2, 0}, {2.2, 14}, {-2.2, 14}, {-3.2, 0}};
     p.setPen(QPen(QColor(110, 16, 10), 0.8));
     p.setBrush(QColor(232, 48, 28));
@@ -223,9 +239,9 @@ void PaintCompassFace(QPainter& p) {
     }
 }
 
-QRectF PaintCompassNeedle(QPainter& p, int k) {
+QRectF PaintCompassNeedle(QPainter& p, int bearing) {
     p.translate(kCentre, kCentre);
-    p.rotate(k + 180.0);  // frame 0: red end straight down
+    p.rotate(bearing);  // the red end's bearing
     p.setPen(QPen(QColor(100, 14, 8), 0.8));
     p.setBrush(QColor(226, 42, 30));
     p.drawPolygon(QPolygonF{{0, -56}, {6, 0}, {-6, 0}});
@@ -252,30 +268,41 @@ QImage MakeFace(qreal dpr, void (*paint)(QPainter&)) {
 DialArtwork DialArtwork::Speedometer(qreal dpr) {
     DialArtwork art;
     art.dpr_ = dpr;
+    art.restBearing_ = static_cast<int>(kSpeedZeroBearing);
     art.face_ = MakeFace(dpr, PaintSpeedFace);
-    art.frames_ = PaintQuarterOfFrames(dpr, PaintSpeedNeedle);
+    art.byBearing_ = PaintBaseBearings(dpr, PaintSpeedNeedle);
     art.made_.assign(kFrameCount, false);
-    std::fill(art.made_.begin(), art.made_.begin() + 90, true);
+    std::fill(art.made_.begin(), art.made_.begin() + kLastPaintedBearing + 1, true);
     return art;
 }
 
 DialArtwork DialArtwork::Compass(qreal dpr) {
     DialArtwork art;
     art.dpr_ = dpr;
+    art.restBearing_ = 180;  // frame 0: red end straight down
     art.face_ = MakeFace(dpr, PaintCompassFace);
-    art.frames_ = PaintQuarterOfFrames(dpr, PaintCompassNeedle);
+    art.byBearing_ = PaintBaseBearings(dpr, PaintCompassNeedle);
     art.made_.assign(kFrameCount, false);
-    std::fill(art.made_.begin(), art.made_.begin() + 90, true);
+    std::fill(art.made_.begin(), art.made_.begin() + kLastPaintedBearing + 1, true);
     return art;
 }
 
 const NeedleFrame& DialArtwork::Frame(int k) const {
-    const auto i = static_cast<std::size_t>(k);
-    if (!made_.at(i)) {
-        frames_[i] = TurnQuarter(Frame(k - 90), face_.width(), dpr_);
+    if (k < 0 || k >= kFrameCount) throw std::out_of_range("needle frame");
+    return AtBearing((restBearing_ + k) % 360);
+}
+
+const NeedleFrame& DialArtwork::AtBearing(int bearing) const {
+    const auto i = static_cast<std::size_t>(bearing);
+    if (!made_[i]) {
+        if (bearing > 360 - kLastPaintedBearing) {
+            byBearing_[i] = Mirror(AtBearing(360 - bearing), face_.width(), dpr_);
+        } else {
+            byBearing_[i] = TurnQuarter(AtBearing((bearing + 270) % 360), face_.width(), dpr_);
+        }
         made_[i] = true;
     }
-    return frames_[i];
+    return byBearing_[i];
 }
 
 void DialArtwork::DrawFace(QPainter& painter) const {

@@ -30,10 +30,10 @@ public:
     static DialArtwork Compass(qreal devicePixelRatio);
 
     const QImage& Face() const { return face_; }
-    // Frames 0 to 89 are painted when the artwork is made; each later one is the frame 90
-    // before it turned a quarter clockwise, an exact pixel copy made the first time it is
-    // asked for (some microseconds), which keeps start-up within budget at high densities.
-    // User-interface thread only.
+    // The needle is painted at bearings 0 to 45 when the artwork is made; every other
+    // bearing is an exact pixel copy of one of those, mirrored or turned by quarters, made
+    // the first time it is asked for (microseconds). That keeps start-up within budget at
+    // high densities. User-interface thread only.
     const NeedleFrame& Frame(int k) const;
     qreal DevicePixelRatio() const { return dpr_; }
 
@@ -45,7 +45,10 @@ public:
 
 private:
     QImage face_;
-    mutable std::vector<NeedleFrame> frames_;
+    const NeedleFrame& AtBearing(int bearing) const;
+
+    int restBearing_ = 0;  // where frame 0 points
+    mutable std::vector<NeedleFrame> byBearing_;
     mutable std::vector<bool> made_;
     qreal dpr_ = 1.0;
 };
