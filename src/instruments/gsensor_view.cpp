@@ -23,8 +23,9 @@ CGsensorView::CGsensorView(QWidget* parent, UnitReader readUnit)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    // The pane's template size (403 x 52 dialog units); the main window sizes it.
-    resize(806, 171);
+    // The template's 403 x 52 dialog units at the usual 6 x 13 base units; the main window
+    // gives the pane its real size.
+    resize(605, 85);
 }
 
 void CGsensorView::resizeEvent(QResizeEvent* event) {
