@@ -1,6 +1,5 @@
 // Runs the tesmira executable on real films, as other tools would.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -45,10 +44,9 @@ std::string ReadFile(const fs::path& path) {
 ProcessRun Tesmira(const std::string& args) {
     const fs::path errFile = Scratch("stderr.txt");
     ProcessRun r;
-    const CommandResult c =
-        RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TESMIRA_BINARY_DIR
-                   "/src/tesmira " +
-                   args + " 2>" + ShellQuote(errFile.string()) + " </dev/null");
+    const CommandResult c = RunCommand(
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TESMIRA_BINARY_DIR "/src/tesmira " +
+        args + " 2>" + ShellQuote(errFile.string()) + " </dev/null");
     r.status = c.status;
     r.out = c.output;
     r.err = ReadFile(errFile);
@@ -214,7 +212,8 @@ TEST(ExportCli, ExitCodesAndMessages) {
 
     TestFilmOptions o;
     const std::string film = ShellQuote(MakeTestFilm(o).string());
-    const ProcessRun unwritable = Tesmira("--export json " + film + " -o /nonexistent/dir/out.json");
+    const ProcessRun unwritable =
+        Tesmira("--export json " + film + " -o /nonexistent/dir/out.json");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/out.json'"), std::string::npos);
 
