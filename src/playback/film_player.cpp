@@ -89,6 +89,9 @@ bool CFilmPlayer::ensureHandle() {
         {"osc", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"vo", "libmpv"},
         // A machine without sound still plays and still reaches the end of the film.
         {"ao", "pipewire,pulse,alsa,null"},
