@@ -47,11 +47,31 @@ QString makeFilm() {
     if (QFileInfo(path).size() > 0) return path;
     std::fprintf(stderr, "making %s ...\n", qPrintable(path));
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-y", "-v", "error", "-f", "lavfi", "-i",
-                            "testsrc2=size=1920x1080:rate=30", "-f", "lavfi", "-i",
-                            "sine=frequency=440", "-t", QString::number(kFilmSeconds), "-c:v",
-                            "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
-                            "-c:a", "aac", "-shortest", path + ".part.mp4"});
+    ffmpeg.start("ffmpeg", {"-y",
+                            "-v",
+                            "error",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc2=size=1920x1080:rate=30",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=frequency=440",
+                            "-t",
+                            QString::number(kFilmSeconds),
+                            "-c:v",
+                            "libx264",
+                            "-preset",
+                            "veryfast",
+                            "-crf",
+                            "20",
+                            "-pix_fmt",
+                            "yuv420p",
+                            "-c:a",
+                            "aac",
+                            "-shortest",
+                            path + ".part.mp4"});
     if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0) return {};
     QFile::rename(path + ".part.mp4", path);
     return path;
@@ -71,8 +91,7 @@ bool decodeOnly(const QString& film, double& cpu, double& wall) {
     }
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return false;
     wall = timer.elapsed() / 1000.0;
     cpu = cpuSeconds(usage);
@@ -185,8 +204,9 @@ int main(int argc, char** argv) {
                 mpvWall);
     std::printf("ratio                      %.2f (target <= 2.00) %s\n", ratio,
                 ratio <= 2.0 ? "ok" : "MISSED");
-    std::printf("Open to first painted frame median %.0f ms, min %.0f, max %.0f (target <= 300) %s\n",
-                median, firstFrame.front(), firstFrame.back(), median <= 300 ? "ok" : "MISSED");
+    std::printf(
+        "Open to first painted frame median %.0f ms, min %.0f, max %.0f (target <= 300) %s\n",
+        median, firstFrame.front(), firstFrame.back(), median <= 300 ? "ok" : "MISSED");
     std::printf("  of which Open itself     median %.0f ms\n", openTimes[openTimes.size() / 2]);
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -111,6 +112,7 @@ private:
 
     static void onWakeup(void* context);
     bool ensureHandle();
+    void ensureVideo();
     void drainEvents();
     void handleEvent(const mpv_event& event);
     void onEofReached();
@@ -121,20 +123,24 @@ private:
     bool getInt(const char* name, std::int64_t& value) const;
     bool setFlag(const char* name, bool value);
     bool command(std::initializer_list<const char*> args);
+    void markSeek(double seconds);
+
+    static constexpr int kSeekReportMs = 3000;
 
     MpvPtr handle_;
     QPointer<VideoWidget> video_;
     QPointer<QWidget> owner_;
     QPointer<QObject> notify_;
     std::uint64_t generation_ = 0;
-    std::int64_t entryId_ = -1;      // playlist entry of the current film
-    std::int64_t startedEntry_ = -1; // entry mpv started last
-    bool loaded_ = false;            // the current film finished loading
-    bool openFailed_ = false;        // mpv gave the current film up while loading
-    bool stopped_ = false;           // stopped rather than paused
-    bool eof_ = false;               // last seen end-of-film flag
+    std::int64_t entryId_ = -1;       // playlist entry of the current film
+    std::int64_t startedEntry_ = -1;  // entry mpv started last
+    bool loaded_ = false;             // the current film finished loading
+    bool openFailed_ = false;         // mpv gave the current film up while loading
+    bool stopped_ = false;            // stopped rather than paused
+    bool eof_ = false;                // last seen end-of-film flag
     bool seekPending_ = false;
     double seekTarget_ = 0.0;
+    QElapsedTimer seekTimer_;
     bool fullScreen_ = false;
     bool hasVideo_ = false;
     int openTimeoutMs_ = 10000;

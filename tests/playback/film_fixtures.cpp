@@ -29,22 +29,30 @@ QString filmFolder() {
 QString makeFilm(const QString& name, const QStringList& args) {
     const QString path = filmFolder() + "/" + name;
     if (QFileInfo(path).size() > 0) return path;
-    const QString partial = path + ".part.mp4";
+    // Test programs may run side by side: each writes its own partial file.
+    const QString partial =
+        QStringLiteral("%1.part%2.mp4").arg(path).arg(QCoreApplication::applicationPid());
     QProcess ffmpeg;
     QStringList all = {"-y", "-v", "error"};
     all << args << partial;
     ffmpeg.start("ffmpeg", all);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) return {};
-    if (!QFile::rename(partial, path)) return {};
+    if (!QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        if (QFileInfo(path).size() <= 0) return {};
+    }
     return path;
 }
 
 QString patternFilm(double seconds) {
     const QString len = QString::number(seconds, 'f', 1);
     return makeFilm(QStringLiteral("pattern_%1.mp4").arg(len),
-                    {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-f", "lavfi", "-i",
-                     "sine=frequency=440", "-t", len, "-c:v", "libx264", "-preset", "ultrafast",
-                     "-g", "20", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+                    {"-f",       "lavfi",     "-i",   "testsrc2=size=320x240:rate=10",
+                     "-f",       "lavfi",     "-i",   "sine=frequency=440",
+                     "-t",       len,         "-c:v", "libx264",
+                     "-preset",  "ultrafast", "-g",   "20",
+                     "-pix_fmt", "yuv420p",   "-c:a", "aac",
+                     "-shortest"});
 }
 
 QString soundOnlyFilm() {

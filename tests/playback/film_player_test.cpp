@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QDir>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -351,6 +351,33 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
     player.Close();
     EXPECT_FALSE(player.IsFullScreen());
     EXPECT_FALSE(video->isVisible());
+}
+
+TEST_F(FilmPlayerTest, OwnerDestroyedWithAFilmOpenLeavesAWorkingEngine) {
+    const QString film = test::patternFilm(59.9);
+    ASSERT_FALSE(film.isEmpty());
+    CFilmPlayer player;
+    {
+        QWidget first;
+        first.resize(160, 120);
+        first.show();
+        ASSERT_TRUE(player.Open(film, &first, &recorder_));
+        ASSERT_TRUE(player.Run());
+        pumpFor(200);
+    }  // the picture goes with its owner
+    EXPECT_EQ(player.videoWidget(), nullptr);
+    EXPECT_TRUE(player.IsRunning());
+    player.ToggleFullScreen(nullptr);
+    EXPECT_FALSE(player.IsFullScreen());
+    EXPECT_FALSE(player.SetVideoPosition(0, 0, 10, 10));
+
+    owner().show();
+    ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
+    VideoWidget* video = player.videoWidget();
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->parentWidget(), &owner());
+    ASSERT_TRUE(player.Run());
+    EXPECT_TRUE(pumpUntil([&] { return video->framesRendered() >= 3; }));
 }
 
 TEST_F(FilmPlayerTest, FullScreenForwardsUnhandledDoubleClickToDrain) {
