@@ -46,27 +46,31 @@ public:
     CFilmPlayer(const CFilmPlayer&) = delete;
     CFilmPlayer& operator=(const CFilmPlayer&) = delete;
 
-    // Closes the current film, then loads `path` paused and in the stopped state. Waits on the UI
-    // thread (pumping the engine's own events, bounded by openTimeoutMs) until the film is loaded
-    // or has failed, so failure is known when it returns. A film that cannot be opened writes
-    // "RenderFile failed 282\r\n" to standard output and returns false.
+    // Closes the current film, then loads `path` paused and in the stopped state. Blocks the UI
+    // thread until mpv has loaded the film or given it up (it pumps only mpv's own events, never
+    // Qt's, and gives up after openTimeoutMs), so failure is known when it returns: a file
+    // without a playable sound or picture track, or that cannot be read, writes
+    // "RenderFile failed 282\r\n" to standard output and returns false, with the engine closed.
     bool Open(const QString& path, QWidget* owner, QObject* notify);
     // Safe when nothing is open. Always true.
     bool Close();
 
+    // Each fails without an open film and succeeds at once when already in its state.
     bool Run();
     bool Pause();
     // Pause, back to the start, state stopped.
     bool Stop();
 
-    // 0 stopped, 1 paused, 2 running; false while no film is open.
+    // 0 stopped, 1 paused, 2 running; false while no film is open. At its end a film holds its
+    // last frame and reports paused.
     bool GetState(int& state) const;
     bool IsRunning() const;
 
     // Seconds from the start. Right after SetPosition it reports the requested position until
     // the engine has finished the seek.
     bool GetPosition(double& seconds) const;
-    // Seeks to the key frame nearest to `seconds`.
+    // Seeks to a key frame next to `seconds` (mpv takes the one in the direction of travel);
+    // negative positions mean the start.
     bool SetPosition(double seconds);
     // Whole seconds, truncated; 0 when unknown.
     int GetDuration() const;
@@ -93,7 +97,8 @@ public:
     // returns false and, when given, fills `error`.
     bool SaveCurrentImage(const QString& path, QString* error = nullptr);
 
-    // Mapping used by SetVolume, exposed for tests.
+    // Mapping used by SetVolume (mpv volume percentage), exposed for tests. SetVolume fails only
+    // before the first Open has made the mpv instance.
     static double volumeToMpv(long hundredthsDb);
 
     // Upper bound for Open's wait, in milliseconds (default 10000).
