@@ -27,6 +27,19 @@ struct FilmSamples {
     std::vector<DerivedSample> samples;       // every record the chosen locator returned
 };
 
-FilmSamples LoadFilmSamples(const std::filesystem::path& film, const LocatorMessageSink& showMessage);
+FilmSamples LoadFilmSamples(const std::filesystem::path& film,
+                            const LocatorMessageSink& showMessage);
+
+// The two locators LoadFilmSamples tries, replaceable so that a failing
+// locator (one that throws) can be exercised.
+using RecordLocator =
+    std::function<bool(const std::filesystem::path&, std::vector<VIDEO_GPS_RECORD_T>&)>;
+struct FilmLocators {
+    RecordLocator type50 = LocateType50;
+    RecordLocator type60 = LocateType60;
+};
+
+FilmSamples LoadFilmSamples(const std::filesystem::path& film,
+                            const LocatorMessageSink& showMessage, const FilmLocators& locators);
 
 }  // namespace tesmira

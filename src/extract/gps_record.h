@@ -59,12 +59,12 @@ struct VIDEO_SYNC_OUTPUT_T {
 
 struct DerivedSample {
     bool fixValid = false;
-    double latitude = 0;   // signed decimal degrees, south negative (0 without fix)
-    double longitude = 0;  // signed decimal degrees, west negative (0 without fix)
-    std::string positionText;     // as stored in sync.positionText
-    double speedKmh = 0;          // speedometer value
-    int32_t speedWholeKmh = 0;    // truncated, as in sync.speedKmh
-    double course = 180.0;        // compass value
+    double latitude = 0;               // signed decimal degrees, south negative (0 without fix)
+    double longitude = 0;              // signed decimal degrees, west negative (0 without fix)
+    std::string positionText;          // as stored in sync.positionText
+    double speedKmh = 0;               // speedometer value
+    int32_t speedWholeKmh = 0;         // truncated, as in sync.speedKmh
+    double course = 180.0;             // compass value
     std::array<int32_t, 3> gsensor{};  // chart values X, Y, Z
     VIDEO_SYNC_OUTPUT_T sync;
 };
