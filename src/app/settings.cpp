@@ -1,0 +1,63 @@
+#include "app/settings.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+
+#include "app/app_paths.h"
+#include "app/ini_profile.h"
+#include "app/owner_data.h"
+
+namespace tesmira {
+namespace {
+
+constexpr const char* kSection = "Setting";
+std::atomic<int> mapProvider{kMapGoogle};
+
+std::string readSetting(const char* key, const char* defaultValue) {
+    EnsureSettingsFile();
+    return ReadProfileString(SettingsPath(), kSection, key, defaultValue);
+}
+
+bool writeSetting(const char* key, const std::string& value) {
+    EnsureSettingsFile();
+    return WriteProfileString(SettingsPath(), kSection, key, value);
+}
+
+}  // namespace
+
+std::string SettingsPath() { return DataFolder() + "setting.ini"; }
+
+bool EnsureSettingsFile() {
+    const std::string path = SettingsPath();
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) return true;
+    WriteResourceToFile(kDefaultSettingsResource, path);
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string ReadLanguage() { return readSetting("Language", "en"); }
+
+std::string ReadUnit() { return readSetting("Unit", "KMH"); }
+
+std::string ReadMap() {
+    const std::string value = readSetting("Map", "google");
+    if (value == "baidu") {
+        mapProvider = kMapBaidu;
+    } else if (value == "google") {
+        mapProvider = kMapGoogle;
+    }
+    return value;
+}
+
+bool WriteMap(const std::string& value) { return writeSetting("Map", value); }
+
+bool WriteUnit(const std::string& value) { return writeSetting("Unit", value); }
+
+bool WriteLanguage(const std::string& value) { return writeSetting("Language", value); }
+
+int MapProvider() { return mapProvider; }
+
+void SetMapProvider(int provider) { mapProvider = provider; }
+
+}  // namespace tesmira
