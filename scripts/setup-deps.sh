@@ -9,7 +9,7 @@ PACKAGES=(
     qt6-image-formats-plugins libgl-dev
     libmpv-dev mpv ffmpeg
     xvfb xauth fonts-dejavu-core
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
 )
 

@@ -1,13 +1,46 @@
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "mainwnd/command_line.h"
+#include "mainwnd/export_command.h"
+
+namespace {
+
+// Placeholder until the main window is wired in: the player starts here with
+// the arguments that no option claimed.
+int StartPlayer(int /*argc*/, char** /*argv*/, const tesmira::CommandLine& /*commandLine*/) {
+#ifdef TESMIRA_HAVE_QT
+    std::fputs(tesmira::UsageText(), stdout);
+    return 0;
+#else
+    std::fputs("tesmira: this build has no player window; only --export is available\n", stderr);
+    return 1;
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
+    // Options are handled before anything that needs a display.
+    const tesmira::CommandLine commandLine =
+        tesmira::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (commandLine.action) {
+        case tesmira::CommandLine::Action::Help:
+            std::fputs(tesmira::UsageText(), stdout);
+            return 0;
+        case tesmira::CommandLine::Action::Version:
             std::printf("tesmira %s\n", TESMIRA_VERSION);
             return 0;
-        }
+        case tesmira::CommandLine::Action::Error:
+            std::fprintf(stderr, "tesmira: %s\nTry 'tesmira --help' for more information.\n",
+                         commandLine.error.c_str());
+            return 2;
+        case tesmira::CommandLine::Action::Export:
+            return tesmira::RunTrackExport(
+                {commandLine.format, commandLine.film, commandLine.output}, stdout, stderr);
+        case tesmira::CommandLine::Action::Player:
+            break;
     }
-    std::printf("usage: tesmira [FILM]\n");
-    return 0;
+    return StartPlayer(argc, argv, commandLine);
 }

@@ -22,20 +22,27 @@ std::string& commandLineFilmText() {
 
 }  // namespace
 
-const std::string& DataFolder() { return dataFolderText(); }
+const std::string& DataFolder() {
+    return dataFolderText();
+}
 
 void SetDataFolder(const std::string& folder) {
     dataFolderText() = folder;
     if (!folder.empty() && folder.back() != '/') dataFolderText() += '/';
 }
 
-const std::string& CommandLineFilm() { return commandLineFilmText(); }
+const std::string& CommandLineFilm() {
+    return commandLineFilmText();
+}
 
-void SetCommandLineFilm(const std::string& text) { commandLineFilmText() = text; }
+void SetCommandLineFilm(const std::string& text) {
+    commandLineFilmText() = text;
+}
 
 std::string BuildDataFolder(const std::string& dataHome, const std::string& executablePath) {
     const auto slash = executablePath.find_last_of('/');
-    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    std::string name =
+        slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     // A name that is all extension (".x") keeps its text: an empty part would put our
     // files straight into the shared data home.
     if (const auto dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)

@@ -35,7 +35,9 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-void SetRenameFunctionForTesting(RenameFunction fn) { renameFunction = fn; }
+void SetRenameFunctionForTesting(RenameFunction fn) {
+    renameFunction = fn;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (path.empty() || path.back() == '/') return false;

@@ -5,7 +5,9 @@
 namespace tesmira {
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 std::u16string_view trim(std::u16string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -13,7 +15,9 @@ std::u16string_view trim(std::u16string_view s) {
     return s;
 }
 
-char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+char16_t foldAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
 bool sameName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;

@@ -26,7 +26,9 @@ bool writeSetting(const char* key, const std::string& value) {
 
 }  // namespace
 
-std::string SettingsPath() { return DataFolder() + "setting.ini"; }
+std::string SettingsPath() {
+    return DataFolder() + "setting.ini";
+}
 
 bool EnsureSettingsFile() {
     const std::string path = SettingsPath();
@@ -36,9 +38,13 @@ bool EnsureSettingsFile() {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string ReadLanguage() { return readSetting("Language", "en"); }
+std::string ReadLanguage() {
+    return readSetting("Language", "en");
+}
 
-std::string ReadUnit() { return readSetting("Unit", "KMH"); }
+std::string ReadUnit() {
+    return readSetting("Unit", "KMH");
+}
 
 std::string ReadMap() {
     const std::string value = readSetting("Map", "google");
@@ -50,14 +56,24 @@ std::string ReadMap() {
     return value;
 }
 
-bool WriteMap(const std::string& value) { return writeSetting("Map", value); }
+bool WriteMap(const std::string& value) {
+    return writeSetting("Map", value);
+}
 
-bool WriteUnit(const std::string& value) { return writeSetting("Unit", value); }
+bool WriteUnit(const std::string& value) {
+    return writeSetting("Unit", value);
+}
 
-bool WriteLanguage(const std::string& value) { return writeSetting("Language", value); }
+bool WriteLanguage(const std::string& value) {
+    return writeSetting("Language", value);
+}
 
-int MapProvider() { return mapProvider; }
+int MapProvider() {
+    return mapProvider;
+}
 
-void SetMapProvider(int provider) { mapProvider = provider; }
+void SetMapProvider(int provider) {
+    mapProvider = provider;
+}
 
 }  // namespace tesmira

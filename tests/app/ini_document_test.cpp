@@ -16,7 +16,7 @@ TEST(IniDocumentRead, NamesIgnoreCaseValuesAreTrimmedAndMissingGivesNothing) {
                    "#Unit=MPH\r\nUnit\r\n[Other]\r\nUnit=KMH\r\n"));
     EXPECT_EQ(doc.encoding(), IniDocument::Encoding::Utf16Le);
     EXPECT_EQ(doc.Get(u"Setting", u"language"), u"fr");
-    EXPECT_EQ(doc.Get(u"SETTING", u"map"), u"a=b");  // value starts after the first "="
+    EXPECT_EQ(doc.Get(u"SETTING", u"map"), u"a=b");         // value starts after the first "="
     EXPECT_EQ(doc.Get(u"Setting", u"Unit"), std::nullopt);  // comment and "=" -less line
     EXPECT_EQ(doc.Get(u"other", u"UNIT"), u"KMH");
     EXPECT_EQ(doc.Get(u"Missing", u"Unit"), std::nullopt);
@@ -53,8 +53,7 @@ TEST(IniDocumentWrite, ReplacingAValueLeavesEveryOtherByteAlone) {
 }
 
 TEST(IniDocumentWrite, NewKeyGoesToTheEndOfItsSectionAndNewSectionToTheEndOfTheFile) {
-    auto doc = IniDocument::Parse(
-        Utf16Bytes("[Setting]\r\nLanguage=en\r\n\r\n[Other]\r\na=1"));
+    auto doc = IniDocument::Parse(Utf16Bytes("[Setting]\r\nLanguage=en\r\n\r\n[Other]\r\na=1"));
     ASSERT_TRUE(doc.Set(u"Setting", u"Unit", u"MPH"));
     EXPECT_EQ(doc.Serialize(),
               Utf16Bytes("[Setting]\r\nLanguage=en\r\nUnit=MPH\r\n\r\n[Other]\r\na=1"));
@@ -65,8 +64,9 @@ TEST(IniDocumentWrite, NewKeyGoesToTheEndOfItsSectionAndNewSectionToTheEndOfTheF
     // A key added to the last section of the file.
     ASSERT_TRUE(doc.Set(u"new", u"k2", u"w"));
     EXPECT_EQ(doc.Get(u"New", u"k2"), u"w");
-    EXPECT_EQ(doc.Serialize().substr(doc.Serialize().size() - Utf16Bytes("k=v\r\nk2=w", false).size()),
-              Utf16Bytes("k=v\r\nk2=w", false));
+    EXPECT_EQ(
+        doc.Serialize().substr(doc.Serialize().size() - Utf16Bytes("k=v\r\nk2=w", false).size()),
+        Utf16Bytes("k=v\r\nk2=w", false));
 
     // An empty document becomes a UTF-16 file with its mark; LF-only files keep LF.
     IniDocument fresh;
@@ -94,7 +94,8 @@ TEST(IniDocumentEncoding, FileWithoutMarkIsUtf8AndStaysUtf8) {
     EXPECT_EQ(doc.encoding(), IniDocument::Encoding::Utf8);
     EXPECT_EQ(doc.Get(u"string", u"idd104_1001"), u"Arr\u00EAter");
     ASSERT_TRUE(doc.Set(u"String", u"IDS_MENU_FILE", u"Fi\u00E7"));
-    EXPECT_EQ(doc.Serialize(), "[String]\nIDS_MENU_FILE=Fi\xC3\xA7\r\nIDD104_1001=Arr\xC3\xAAter\n");
+    EXPECT_EQ(doc.Serialize(),
+              "[String]\nIDS_MENU_FILE=Fi\xC3\xA7\r\nIDD104_1001=Arr\xC3\xAAter\n");
 
     // A UTF-8 mark is skipped for reading and kept; bad bytes survive a write elsewhere.
     const std::string marked = "\xEF\xBB\xBF[A]\r\nk=\xFF\xFE\r\nj=1";
@@ -116,9 +117,9 @@ TEST(Utf, ConversionsRoundTripAndReplaceMalformedInput) {
     const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
     EXPECT_EQ(Utf8ToUtf16(text).size(), 5u);
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAFz"), u"\uFFFDz");  // overlong "/"
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAFz"), u"\uFFFDz");        // overlong "/"
     EXPECT_EQ(Utf8ToUtf16("x\xE4\xB8"), u"x\uFFFD\uFFFD");  // cut short
-    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");      // lone surrogate
+    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");    // lone surrogate
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "app/ini_profile.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -43,8 +43,9 @@ TEST_F(IniProfile, WriteThenReadOnDiskKeepsOtherLinesAndCutsLongValues) {
     const std::string longValue(1200, 'v');
     ASSERT_TRUE(WriteProfileString(path, "Setting", "Unit", longValue));
     EXPECT_EQ(ReadProfileString(path, "Setting", "Unit", ""), std::string(999, 'v'));
-    const std::string expected = Utf16Bytes("; mine\r\n[Setting]\r\nLanguage=ru\nMap=baidu\r\nUnit=" +
-                                            longValue + "\r\n\r\n[Window]\rx=1\r\n");
+    const std::string expected =
+        Utf16Bytes("; mine\r\n[Setting]\r\nLanguage=ru\nMap=baidu\r\nUnit=" + longValue +
+                   "\r\n\r\n[Window]\rx=1\r\n");
     EXPECT_EQ(ReadBytes(path), expected);
     // No temporary file is left behind.
     EXPECT_EQ(CountEntries(dir.path()), 1u);
@@ -87,7 +88,8 @@ TEST_F(IniProfile, FailedWritesLeaveTheOldFileAsItWas) {
     EXPECT_EQ(ReadProfileString(path, "Setting", "Unit", ""), "KMH");
 
     // The disk fills up in the middle of the write: files may not grow past 64 bytes.
-    struct sigaction ignore {}, old {};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &old);
     rlimit limit{}, saved{};

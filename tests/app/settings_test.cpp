@@ -77,7 +77,8 @@ TEST_F(Settings, MapValueSetsTheProviderOnlyWhenExact) {
 }
 
 TEST_F(Settings, WritingAMissingUnitAddsItToTheSettingSection) {
-    WriteBytes(SettingsPath(), Utf16Bytes("[Setting]\r\nLanguage=fr\r\nMap=google\r\n\r\n[Extra]\r\n"));
+    WriteBytes(SettingsPath(),
+               Utf16Bytes("[Setting]\r\nLanguage=fr\r\nMap=google\r\n\r\n[Extra]\r\n"));
     ASSERT_TRUE(WriteUnit("MPH"));
     EXPECT_EQ(ReadBytes(SettingsPath()),
               Utf16Bytes("[Setting]\r\nLanguage=fr\r\nMap=google\r\nUnit=MPH\r\n\r\n[Extra]\r\n"));

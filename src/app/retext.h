@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tesmira {
+
+// Re-texting menus and windows from the current language file (app/language_pack.h).
+//
+// Widgets are found by integer properties:
+// - every menu QAction that carries a command carries it as property "commandId"
+//   (action->setProperty("commandId", 57601));
+// - every control of a window carries its control id as property "controlId"
+//   (button->setProperty("controlId", 1000)).
+inline constexpr char kCommandIdProperty[] = "commandId";
+inline constexpr char kControlIdProperty[] = "controlId";
+
+// Window properties that receive the film view's play and pause texts.
+inline constexpr char kPlayTextProperty[] = "playText";
+inline constexpr char kPauseTextProperty[] = "pauseText";
+inline constexpr int kMaxPlayPauseTextLength = 249;  // UTF-16 code units
+
+// Sets every menu text from the language file (UiText: "Not found" when a key is
+// missing). `menuBar` is the QMenuBar (or any widget whose actions are the top-level
+// menus): positions 0, 1, 2 are File, View, Help; the View menu's positions 0, 1, 2
+// are the Language, Maps and Speed Unit submenus. The other items are found by their
+// "commandId" anywhere below the menu bar.
+void ReTextMenu(QWidget* menuBar);
+
+struct PlayPauseTexts {
+    QString playText;   // empty when the language file has none
+    QString pauseText;  // empty when the language file has none
+};
+
+// Re-texts `window` as dialog `dialogId` (WindowText: a missing or empty text leaves
+// the widget as it is):
+// - title from "IDD<d>_title";
+// - every descendant widget with a "controlId" c, in child order (depth first):
+//   a QAbstractButton gets "IDD<d>_<c>"; a QTreeView/QTableView gets header column i
+//   from "IDD<d>_<c>_<i>" for each column of its header; a QLabel, or a widget whose
+//   class name contains "Static" and that has a "text" property, gets "IDD<d>_<c>".
+// For the button with control id 1000, "IDD<d>_1000_0" and "IDD<d>_1000_1" are the
+// play and pause texts: each non-empty one, cut to 249 code units, is set as property
+// "playText"/"pauseText" on `window` (a Q_PROPERTY setter there is called; otherwise a
+// dynamic property holds it) and returned.
+PlayPauseTexts ReTextWindow(QWidget* window, int dialogId);
+
+}  // namespace tesmira

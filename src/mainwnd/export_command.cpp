@@ -1,0 +1,106 @@
+#include "mainwnd/export_command.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "extract/film_samples.h"
+
+namespace tesmira {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// The locators fail silently on a film they cannot open; the command line
+// must say so instead of writing an empty document.
+bool CheckReadable(const std::string& film, std::FILE* err) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(film, ec)) {
+        std::fprintf(err, "tesmira: cannot open film '%s': Is a directory\n", film.c_str());
+        return false;
+    }
+    FilePtr f(std::fopen(film.c_str(), "rb"));
+    if (!f) {
+        std::fprintf(err, "tesmira: cannot open film '%s': %s\n", film.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(std::FILE* f, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0 &&
+           !std::ferror(f);
+}
+
+}  // namespace
+
+int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err) {
+    if (!CheckReadable(request.film, err)) return 1;
+
+    const FilmSamples film = LoadFilmSamples(request.film, [err](const std::string& message) {
+        std::fprintf(err, "tesmira: %s\n", message.c_str());
+    });
+
+    // Time stamps need the raw records, which only the track formats use; the
+    // chosen locator is asked again rather than widening the sample type.
+    std::vector<VIDEO_GPS_RECORD_T> records;
+    bool haveRecords = false;
+    if (request.format != ExportFormat::Json) {
+        if (film.type == FileType::Type50) haveRecords = LocateType50(request.film, records);
+        if (film.type == FileType::Type60) haveRecords = LocateType60(request.film, records);
+    }
+
+    TrackExportInput input;
+    input.film = &film;
+    input.records = haveRecords ? &records : nullptr;
+    input.name = BaseName(request.film);
+    const std::string document = ExportTrack(request.format, input);
+
+    if (film.samples.empty()) {
+        std::fprintf(err, "tesmira: note: '%s' holds no GPS records; the document is empty\n",
+                     request.film.c_str());
+    } else if (!film.hasSamples) {
+        std::fprintf(err,
+                     "tesmira: note: '%s': only %u of %zu records pass the integrity check; "
+                     "the player would not use them\n",
+                     request.film.c_str(), unsigned{film.integrityPassed.value_or(0)},
+                     film.samples.size());
+    }
+
+    if (!request.output) {
+        if (!WriteAll(out, document)) {
+            std::fprintf(err, "tesmira: cannot write to standard output: %s\n",
+                         std::strerror(errno));
+            return 1;
+        }
+        return 0;
+    }
+    const std::string& path = *request.output;
+    FilePtr f(std::fopen(path.c_str(), "wb"));
+    if (!f) {
+        std::fprintf(err, "tesmira: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const bool written = WriteAll(f.get(), document);
+    const int savedErrno = errno;
+    if (std::fclose(f.release()) != 0 || !written) {
+        std::fprintf(err, "tesmira: cannot write '%s': %s\n", path.c_str(),
+                     std::strerror(written ? errno : savedErrno));
+        std::remove(path.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tesmira

@@ -1,0 +1,63 @@
+#pragma once
+// A film's samples written as a document for other tools: JSON (every value the
+// player derives), CSV (one row per record), GPX 1.1 and KML (the track).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "extract/film_samples.h"
+#include "extract/gps_record.h"
+
+namespace tesmira {
+
+enum class ExportFormat { Json, Csv, Gpx, Kml };
+
+// "json", "csv", "gpx" or "kml" (lower case, as typed on the command line).
+std::optional<ExportFormat> ParseExportFormat(std::string_view name);
+
+// A record's fix time in UTC.
+struct UtcTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// The record's date and time when they form a real instant. Receivers report
+// the year with two digits (RMC) or four; 0..99 are taken as 2000..2099, four
+// digits are accepted from 1980 (the GPS epoch) to 2099, anything else has no time.
+std::optional<UtcTime> RecordTime(const VIDEO_GPS_RECORD_T& record);
+
+// "YYYY-MM-DDThh:mm:ssZ".
+std::string FormatUtcTime(const UtcTime& time);
+
+struct TrackExportInput {
+    const FilmSamples* film = nullptr;
+    // The raw records in sample order, for time stamps; null or a different
+    // count than film->samples means no time stamps.
+    const std::vector<VIDEO_GPS_RECORD_T>* records = nullptr;
+    std::string name;  // track and document name
+};
+
+std::string ExportJson(const TrackExportInput& input);
+std::string ExportCsv(const TrackExportInput& input);
+std::string ExportGpx(const TrackExportInput& input);
+std::string ExportKml(const TrackExportInput& input);
+std::string ExportTrack(ExportFormat format, const TrackExportInput& input);
+
+// Whether a sample's position can stand in a GPX or KML track: a valid fix with
+// finite coordinates in range. Other samples end a track segment.
+bool IsTrackPoint(const DerivedSample& sample);
+
+// Runs of consecutive track points as [first, last] sample indexes.
+struct SampleRun {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+std::vector<SampleRun> TrackRuns(const std::vector<DerivedSample>& samples);
+
+}  // namespace tesmira

@@ -1,0 +1,42 @@
+#pragma once
+// What the map page receives for one sample: the position shifted into the
+// datum of the provider's tiles (GCJ-02 for Google in China, BD-09 for Baidu),
+// written as two "%f" texts, or "V","V" without a fix.
+
+#include <string>
+
+#include "extract/gps_record.h"
+
+namespace tesmira {
+
+// Values of MapProvider.
+inline constexpr int kMapProviderGoogle = 0;
+inline constexpr int kMapProviderBaidu = 1;
+
+struct GeoPoint {
+    double longitude = 0;
+    double latitude = 0;
+};
+
+struct MapTexts {
+    std::string longitude;
+    std::string latitude;
+};
+
+// True when (longitude, latitude) is left unchanged by either shift: outside
+// the shift area, or (Google only) inside the box the Google tiles draw unshifted.
+bool IsShiftExempt(GeoPoint point, int mapProvider);
+
+GeoPoint ShiftWgs84ToGcj02(GeoPoint point, int mapProvider);
+GeoPoint ShiftGcj02ToBd09(GeoPoint point, int mapProvider);
+
+// The provider's shifts applied in order (Google: one, Baidu: two).
+GeoPoint ShiftForProvider(GeoPoint point, int mapProvider);
+
+// "%f" as the C locale writes it: six decimals, never a grouping or comma.
+std::string FormatFixed6(double value);
+
+// The longitude and latitude texts sent to the page for one sample.
+MapTexts MapTextsForSample(const DerivedSample& sample, int mapProvider);
+
+}  // namespace tesmira

@@ -1,0 +1,238 @@
+#include "app/retext.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include "app/about_dlg.h"
+#include "app/app_paths.h"
+#include "app/ini_profile.h"
+#include "app/language_pack.h"
+#include "app/settings.h"
+#include "app/utf.h"
+#include "temp_dir.h"
+
+namespace tesmira {
+namespace {
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "retext_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+std::string Utf16File(const std::string& utf8) {
+    std::string out = "\xFF\xFE";
+    for (const char16_t c : Utf8ToUtf16(utf8)) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+// A static-like control of our own, as the overlay label is.
+class TestStatic : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString text READ text WRITE setText)
+public:
+    using QWidget::QWidget;
+    QString text() const { return text_; }
+    void setText(const QString& text) { text_ = text; }
+
+private:
+    QString text_;
+};
+
+// A window that takes the play and pause texts through properties with setters.
+class TestFilmView : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString playText READ playText WRITE setPlayText)
+public:
+    QString playText() const { return play_; }
+    void setPlayText(const QString& text) {
+        play_ = text;
+        ++setterCalls;
+    }
+    int setterCalls = 0;
+
+private:
+    QString play_;
+};
+
+class ReText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        ClearProfileCache();
+        SetDataFolder(dir.path());
+    }
+    void TearDown() override { SetDataFolder(""); }
+    void userLanguage(const std::string& code, const std::string& strings) {
+        testing::WriteBytes(
+            dir.path() + "/Language/user_" + code + ".ini",
+            Utf16File("[Setting]\r\nLanguage=" + code + "\r\n[String]\r\n" + strings));
+    }
+    testing::TempDir dir;
+};
+
+QAction* command(QMenu* menu, const QString& text, int id) {
+    QAction* action = menu->addAction(text);
+    action->setProperty(kCommandIdProperty, id);
+    return action;
+}
+
+TEST_F(ReText, MenuItemsByPositionAndByCommandId) {
+    QMenuBar bar;
+    QMenu* file = bar.addMenu("f");
+    QAction* open = command(file, "o", 57601);
+    QMenu* view = bar.addMenu("v");
+    QMenu* languages = view->addMenu("l");
+    QAction* cns = command(languages, "1", 32778);
+    languages->addSeparator();
+    QAction* fra = command(languages, "5", 32789);
+    QMenu* maps = view->addMenu("m");
+    QAction* baidu = command(maps, "b", 32788);
+    QMenu* units = view->addMenu("u");
+    QAction* mph = command(units, "mph", 32793);
+    QMenu* help = bar.addMenu("h");
+    QAction* about = command(help, "a", 32780);
+    QAction* other = command(help, "keep", 40000);
+
+    ApplyLanguage("fr");
+    ReTextMenu(&bar);
+    EXPECT_EQ(file->title(), "Fichier");
+    EXPECT_EQ(view->title(), "Vue");
+    EXPECT_EQ(help->title(), "Aider");
+    EXPECT_EQ(languages->title(), "Langue");
+    EXPECT_EQ(maps->title(), "En ligne");
+    EXPECT_EQ(units->title(), QString::fromUtf8("unit\u00e9 de vitesse"));
+    EXPECT_EQ(open->text(), "Ouvrir(&O)");
+    EXPECT_EQ(cns->text(), QString::fromUtf8("(zh-CN)\u4e2d\u6587\u7b80\u4f53"));
+    EXPECT_EQ(fra->text(), QString::fromUtf8("(fr)Fran\u00e7ais"));
+    EXPECT_EQ(baidu->text(), "Baidu En ligne");
+    EXPECT_EQ(mph->text(), "MPH");
+    EXPECT_EQ(about->text(), "Sur");
+    EXPECT_EQ(other->text(), "keep");
+
+    // A user file: a backslash-n gives two lines, a missing key "Not found".
+    userLanguage("xx", "IDS_MENU_FILE=two\\nlines\r\nIDS_MENU_HELP_ABOUT=About\r\n");
+    ApplyLanguage("xx");
+    ReTextMenu(&bar);
+    EXPECT_EQ(file->title(), "two\nlines");
+    EXPECT_EQ(view->title(), "Not found");
+    EXPECT_EQ(open->text(), "Not found");
+    EXPECT_EQ(about->text(), "About");
+
+    // A bar with fewer menus than expected is no problem.
+    QMenuBar small;
+    QMenu* only = small.addMenu("x");
+    ReTextMenu(&small);
+    EXPECT_EQ(only->title(), "two\nlines");
+}
+
+TEST_F(ReText, WindowChildrenByKindAndControlId) {
+    QWidget window;
+    auto* play = new QPushButton("p", &window);
+    play->setProperty(kControlIdProperty, 1000);
+    auto* stop = new QPushButton("s", &window);
+    stop->setProperty(kControlIdProperty, 1001);
+    auto* time = new QLabel("t", &window);
+    time->setProperty(kControlIdProperty, 1011);
+    auto* unknown = new QLabel("unknown", &window);
+    unknown->setProperty(kControlIdProperty, 1099);
+    auto* plain = new QLabel("plain", &window);
+    auto* panel = new QWidget(&window);  // nested controls are found too
+    auto* list = new QTreeWidget(panel);
+    list->setProperty(kControlIdProperty, 1003);
+    list->setColumnCount(8);
+    list->setHeaderLabels({"0", "1", "2", "3", "4", "5", "6", "7"});
+    auto* custom = new TestStatic(panel);
+    custom->setProperty(kControlIdProperty, 1001);
+
+    ApplyLanguage("ru");
+    window.setWindowTitle("old");
+    const PlayPauseTexts texts = ReTextWindow(&window, 104);
+    EXPECT_EQ(window.windowTitle(), "old");  // no IDD104_title
+    EXPECT_EQ(play->text(), QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));
+    EXPECT_EQ(stop->text(), QString::fromUtf8("\u0421\u0442\u043e\u043f"));
+    EXPECT_EQ(time->text(), "00:00:00/00:00:00");
+    EXPECT_EQ(unknown->text(), "unknown");
+    EXPECT_EQ(plain->text(), "plain");
+    EXPECT_EQ(custom->text(), QString::fromUtf8("\u0421\u0442\u043e\u043f"));
+    EXPECT_EQ(texts.playText, QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));
+    EXPECT_EQ(texts.pauseText, QString::fromUtf8("\u041f\u0430\u0443\u0437\u0430"));
+    EXPECT_EQ(window.property(kPlayTextProperty).toString(), texts.playText);
+    EXPECT_EQ(window.property(kPauseTextProperty).toString(), texts.pauseText);
+    // Headers as the film list's dialog (105): seven columns named, the eighth kept.
+    ReTextWindow(&window, 105);
+    EXPECT_EQ(list->headerItem()->text(0), QString::fromUtf8("\u041f\u0443\u0442\u044c"));
+    EXPECT_EQ(list->headerItem()->text(6),
+              QString::fromUtf8("\u0410\u0442\u0440\u0438\u0431\u0443\u0446\u0438\u044f"));
+    EXPECT_EQ(list->headerItem()->text(7), "7");
+    EXPECT_EQ(play->text(), QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));  // no IDD105_1000
+
+    // Empty texts leave everything standing; over-long play texts are cut to 249.
+    userLanguage("yy", "IDD104_title=Film\r\nIDD104_1000=\r\nIDD104_1000_0=" +
+                           std::string(300, 'P') + "\r\nIDD104_1000_1=\r\n");
+    ApplyLanguage("yy");
+    const PlayPauseTexts cut = ReTextWindow(&window, 104);
+    EXPECT_EQ(window.windowTitle(), "Film");
+    EXPECT_EQ(play->text(), QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));
+    EXPECT_EQ(cut.playText, QString(249, 'P'));
+    EXPECT_TRUE(cut.pauseText.isEmpty());
+    EXPECT_EQ(window.property(kPauseTextProperty).toString(), texts.pauseText);  // unchanged
+}
+
+TEST_F(ReText, TableHeadersAndPlayTextSetters) {
+    TestFilmView view;
+    auto* button = new QPushButton(&view);
+    button->setProperty(kControlIdProperty, 1000);
+    auto* table = new QTableView(&view);
+    table->setProperty(kControlIdProperty, 1003);
+    QStandardItemModel model(0, 3);
+    table->setModel(&model);
+
+    ApplyLanguage("zh-CN");
+    ReTextWindow(&view, 104);
+    EXPECT_EQ(view.setterCalls, 1);
+    EXPECT_EQ(view.playText(), QString::fromUtf8("\u64ad\u653e"));
+    ReTextWindow(&view, 105);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("\u540d\u79f0"));
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(),
+              QString::fromUtf8("\u89c6\u9891\u957f\u5ea6"));
+}
+
+TEST_F(ReText, AboutBoxTextsFollowTheLanguage) {
+    {
+        CAboutDlg about;  // first start: English
+        EXPECT_EQ(about.windowTitle(), "Tesmira");
+        ASSERT_TRUE(about.line(1018));
+        EXPECT_EQ(about.line(1018)->text(), "Tesmira");
+        EXPECT_EQ(about.line(1019)->text(), "");
+        EXPECT_EQ(about.line(1023)->text(), "Web: https://tesmira.example.org");
+        EXPECT_EQ(CurrentLanguageFile(), dir.path() + "/Language/Multi_eng.ini");
+    }
+    ASSERT_TRUE(WriteLanguage("fr"));
+    CAboutDlg french;
+    EXPECT_EQ(french.windowTitle(), "environ Tesmira");
+    // No contact lines in French: the template's lines stay.
+    EXPECT_EQ(french.line(1020)->text(), "Phone: +1 555 0100");
+    EXPECT_EQ(french.line(1019)->text(), "");
+    ASSERT_TRUE(WriteLanguage("zh-TW"));
+    CAboutDlg chinese;
+    EXPECT_TRUE(chinese.line(1020)->text().startsWith(QString::fromUtf8("\u96fb\u8a71")));
+}
+
+}  // namespace
+}  // namespace tesmira
+
+#include "retext_test.moc"

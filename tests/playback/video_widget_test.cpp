@@ -1,0 +1,73 @@
+#include "playback/video_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QWidget>
+
+#include "film_fixtures.h"
+#include "playback/film_player.h"
+
+namespace tesmira {
+namespace {
+
+bool columnIsBlack(const QImage& image, int x) {
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb p = image.pixel(x, y);
+        if (qRed(p) > 16 || qGreen(p) > 16 || qBlue(p) > 16) return false;
+    }
+    return true;
+}
+
+TEST(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
+    test::ensureApplication();
+    const QString film = test::patternFilm(59.9);
+    ASSERT_FALSE(film.isEmpty());
+    QWidget owner;
+    owner.resize(400, 200);  // wider than the film's 4:3
+    owner.show();
+    CFilmPlayer player;
+    ASSERT_TRUE(player.Open(film, &owner, nullptr));
+    VideoWidget* video = player.videoWidget();
+    ASSERT_NE(video, nullptr);
+    ASSERT_TRUE(video->attached());
+    EXPECT_TRUE(video->isVisible());
+    QSignalSpy painted(video, &VideoWidget::framePainted);
+
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 5 && painted.count() > 0; }));
+    const QImage picture = video->picture().copy();
+    EXPECT_EQ(picture.size(), QSize(400, 200) * video->devicePixelRatioF());
+    // 4:3 in 400 x 200 is about 267 wide, centred: bars of about 66 on each side.
+    EXPECT_TRUE(columnIsBlack(picture, 5));
+    EXPECT_TRUE(columnIsBlack(picture, 60));
+    EXPECT_TRUE(columnIsBlack(picture, 394));
+    EXPECT_FALSE(columnIsBlack(picture, 200));
+    EXPECT_FALSE(columnIsBlack(picture, 80));
+
+    // Paused: no new frames, so nothing is rendered.
+    ASSERT_TRUE(player.Pause());
+    test::pumpFor(300);
+    const auto frames = video->framesRendered();
+    test::pumpFor(500);
+    EXPECT_EQ(video->framesRendered(), frames);
+
+    // A new size draws the same frame again at that size; then rendering rests again.
+    owner.resize(200, 300);
+    ASSERT_TRUE(player.FitVideoToOwner());
+    test::pumpFor(300);
+    EXPECT_EQ(video->picture().size(), QSize(200, 300) * video->devicePixelRatioF());
+    const auto afterResize = video->framesRendered();
+    test::pumpFor(500);
+    EXPECT_EQ(video->framesRendered(), afterResize);
+    // Now the bars are above and below.
+    const QImage tall = video->picture().copy();
+    EXPECT_EQ(qRed(tall.pixel(100, 5)) + qGreen(tall.pixel(100, 5)) + qBlue(tall.pixel(100, 5)), 0);
+    EXPECT_FALSE(columnIsBlack(tall, 100));
+
+    player.Close();
+    EXPECT_FALSE(video->hasFrame());
+}
+
+}  // namespace
+}  // namespace tesmira
