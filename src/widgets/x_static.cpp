@@ -39,8 +39,13 @@ void CxStatic::setText(const QString& text) {
 }
 
 void CxStatic::setLabelFont(const QString& face, int height, int weight) {
+    // The height is that of the character cell (ascent plus descent), as in a
+    // font description with a positive height, so the em is somewhat smaller.
     QFont f(face);
-    f.setPixelSize(std::max(1, height));
+    const int cell = std::max(1, height);
+    f.setPixelSize(cell);
+    const int measured = QFontMetrics(f).height();
+    if (measured > cell) f.setPixelSize(std::max(1, qRound(cell * double(cell) / measured)));
     // 0 asks for the default weight, as in a font description.
     f.setWeight(weight <= 0 ? QFont::Normal : static_cast<QFont::Weight>(std::min(weight, 1000)));
     setFont(f);  // the font change event repaints

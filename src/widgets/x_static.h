@@ -27,7 +27,8 @@ public:
     QString text() const { return text_; }
     void setText(const QString& text);
 
-    // Face name, height in pixels and weight on the 0-1000 scale (700 = bold).
+    // Face name, character cell height in pixels and weight on the 0-1000 scale
+    // (700 = bold).
     void setLabelFont(const QString& face, int height, int weight);
     void setTextColor(const QColor& color);
     QColor textColor() const { return textColor_; }

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -154,7 +155,8 @@ TEST_F(FilmViewTest, ControlsCarryTheirIdsAndStartTexts) {
     auto* speed = control<CxStatic>(CFilmView::kSpeedLabelId);
     EXPECT_EQ(speed->textColor(), QColor(0x0D, 0x0D, 0x0F));
     EXPECT_TRUE(speed->centerImage());
-    EXPECT_EQ(speed->font().pixelSize(), 16);
+    EXPECT_LE(QFontMetrics(speed->font()).height(), 17);
+    EXPECT_GE(QFontMetrics(speed->font()).height(), 14);
     EXPECT_EQ(speed->font().weight(), QFont::Bold);
     EXPECT_FALSE(view->refreshTimerActive());
 }
