@@ -125,7 +125,7 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
 }
 
 CFilmView::~CFilmView() {
-    qApp->removeEventFilter(this);
+    if (qApp) qApp->removeEventFilter(this);
     refreshTimer_->stop();
     engine_->SetEventSink(nullptr);
     engine_->Close();

@@ -34,9 +34,9 @@ TEST(BmpWriterTest, LaysOutHeadersAndBottomUpPaddedRows) {
         for (int x = 0; x < 3; ++x) {
             unsigned char* p = &frame[y * 16 + x * 4];
             p[0] = static_cast<unsigned char>(10 * y + x);  // blue
-            p[1] = 0x80;                                      // green
-            p[2] = static_cast<unsigned char>(200 + x);      // red
-            p[3] = 0x55;                                      // padding, never written
+            p[1] = 0x80;                                    // green
+            p[2] = static_cast<unsigned char>(200 + x);     // red
+            p[3] = 0x55;                                    // padding, never written
         }
     const QByteArray bmp = encodeBmp24({frame.data(), 32, 3, 2, 16});
     // Rows of 9 bytes padded to 12.

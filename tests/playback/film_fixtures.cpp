@@ -42,9 +42,12 @@ QString makeFilm(const QString& name, const QStringList& args) {
 QString patternFilm(double seconds) {
     const QString len = QString::number(seconds, 'f', 1);
     return makeFilm(QStringLiteral("pattern_%1.mp4").arg(len),
-                    {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-f", "lavfi", "-i",
-                     "sine=frequency=440", "-t", len, "-c:v", "libx264", "-preset", "ultrafast",
-                     "-g", "20", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+                    {"-f",       "lavfi",     "-i",   "testsrc2=size=320x240:rate=10",
+                     "-f",       "lavfi",     "-i",   "sine=frequency=440",
+                     "-t",       len,         "-c:v", "libx264",
+                     "-preset",  "ultrafast", "-g",   "20",
+                     "-pix_fmt", "yuv420p",   "-c:a", "aac",
+                     "-shortest"});
 }
 
 QString soundOnlyFilm() {

@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QDir>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>

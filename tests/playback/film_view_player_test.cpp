@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -28,9 +30,10 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "film_view_player_test";
     static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
+    // Never destroyed: Qt's global input devices must not outlive it at exit.
+    static QApplication* instance = new QApplication(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    return instance;
+    return *instance;
 }
 
 class QuietFilmView : public CFilmView {
@@ -140,7 +143,15 @@ TEST_F(FilmViewPlayerTest, ScreenshotsOfOneSecondLeaveOneWholeFile) {
     stale.write(QByteArray(200000, 'x'));
     stale.close();
 
-    view->SaveScreenshot();
+    // The first frame may still be on its way right after the film opened.
+    QElapsedTimer waited;
+    waited.start();
+    auto shotSize = [&path] { return QFileInfo(path).size(); };
+    while (shotSize() == 200000 && waited.elapsed() < 15000) {
+        view->SaveScreenshot();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_NE(shotSize(), 200000) << "no frame could be saved";
     view->SaveScreenshot();
     EXPECT_EQ(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files),
               QStringList{"20261208010203.bmp"});

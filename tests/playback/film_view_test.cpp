@@ -47,8 +47,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "film_view_test";
     static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
+    // Never destroyed: Qt's global input devices must not outlive it at exit.
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
 }
 
 class RecordingFilmView : public CFilmView {

@@ -35,7 +35,8 @@ TEST(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
     QSignalSpy painted(video, &VideoWidget::framePainted);
 
     ASSERT_TRUE(player.Run());
-    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 5 && painted.count() > 0; }));
+    ASSERT_TRUE(
+        test::pumpUntil([&] { return video->framesRendered() >= 5 && painted.count() > 0; }));
     const QImage picture = video->picture().copy();
     EXPECT_EQ(picture.size(), QSize(400, 200) * video->devicePixelRatioF());
     // 4:3 in 400 x 200 is about 267 wide, centred: bars of about 66 on each side.
