@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace tesmira {
@@ -39,8 +40,17 @@ void SetRenameFunctionForTesting(RenameFunction fn) {
     renameFunction = fn;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty() || path.back() == '/') return false;
+bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
+    if (requested.empty() || requested.back() == '/') return false;
+    // A symbolic link stays a link: its target is the file replaced.
+    std::string path = requested;
+    struct stat link {};
+    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* target = ::realpath(requested.c_str(), nullptr);
+        if (!target) return false;
+        path = target;
+        std::free(target);
+    }
     const std::string folder = folderOf(path);
     const auto slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

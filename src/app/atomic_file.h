@@ -10,7 +10,8 @@ namespace tesmira {
 // and the temporary file is then renamed over the old one. On any failure (folder
 // missing, disk full, rename refused) the temporary file is removed, the old file
 // is left as it was and the result is false. An existing file keeps its
-// permission bits; a new one gets 0644.
+// permission bits; a new one gets 0644. A symbolic link is kept and its target
+// replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Reads a whole file; false (and `bytes` empty) when it cannot be opened or read

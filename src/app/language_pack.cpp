@@ -45,13 +45,13 @@ bool endsWithIni(const std::string& name) {
 }  // namespace
 
 std::string LanguageFolder() {
-    return DataFolder() + "Language";
+    return DataFolder().empty() ? std::string() : DataFolder() + "Language";
 }
 
 std::vector<std::string> EnumerateLanguageFiles() {
     const std::string folder = LanguageFolder();
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
+    if (DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
             if (name == "." || name == ".." || !endsWithIni(name)) continue;
@@ -84,13 +84,15 @@ std::string ApplyLanguage(const std::string& requested) {
     }
     if (!found) {
         const std::string folder = LanguageFolder();
-        ::mkdir(folder.c_str(), 0755);
-        for (const auto& language : kBuiltIn)
-            WriteResourceToFile(language.resource, folder + "/" + language.fileName);
+        if (!folder.empty()) {
+            ::mkdir(folder.c_str(), 0755);
+            for (const auto& language : kBuiltIn)
+                WriteResourceToFile(language.resource, folder + "/" + language.fileName);
+        }
         const BuiltInLanguage* chosen = &kBuiltIn[0];
         for (const auto& language : kBuiltIn)
             if (code == language.code) chosen = &language;
-        currentFile() = folder + "/" + chosen->fileName;
+        currentFile() = folder.empty() ? std::string() : folder + "/" + chosen->fileName;
         if (chosen == &kBuiltIn[0]) code = "en";
     }
     WriteLanguage(code);

@@ -11,7 +11,8 @@ namespace tesmira {
 // codes are compared exactly (case-sensitive). All text is UTF-8. Call from the UI
 // thread.
 
-std::string LanguageFolder();  // DataFolder() + "Language"
+// DataFolder() + "Language"; empty while DataFolder() is empty (nothing is written then).
+std::string LanguageFolder();
 
 // The language files of the folder in the order ApplyLanguage visits them: regular
 // files whose name ends in ".ini" (any letter case), sorted by name in byte order, so

@@ -27,11 +27,13 @@ bool writeSetting(const char* key, const std::string& value) {
 }  // namespace
 
 std::string SettingsPath() {
-    return DataFolder() + "setting.ini";
+    // Without a data folder there is no settings file: never one in the working folder.
+    return DataFolder().empty() ? std::string() : DataFolder() + "setting.ini";
 }
 
 bool EnsureSettingsFile() {
     const std::string path = SettingsPath();
+    if (path.empty()) return false;
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) return true;
     WriteResourceToFile(kDefaultSettingsResource, path);

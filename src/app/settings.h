@@ -10,7 +10,9 @@ namespace tesmira {
 // unchanged, and always reflects the last write, ours or anybody's.
 // All text is UTF-8. Call from the UI thread.
 
-std::string SettingsPath();  // DataFolder() + "setting.ini"
+// DataFolder() + "setting.ini"; empty while DataFolder() is empty, and then reads give
+// their defaults and writes fail.
+std::string SettingsPath();
 
 // Writes the built-in default file when no file exists at SettingsPath().
 // True when a file is there afterwards.

@@ -116,6 +116,19 @@ TEST_F(IniProfile, FailedWritesLeaveTheOldFileAsItWas) {
     EXPECT_EQ(ReadBytes(dir.file("plain")), "x");
 }
 
+TEST_F(IniProfile, ASymbolicLinkStaysALinkToTheReplacedFile) {
+    const std::string target = dir.file("real.ini");
+    const std::string link = dir.file("setting.ini");
+    WriteBytes(target, Utf16Bytes("[Setting]\r\nUnit=KMH"));
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteProfileString(link, "Setting", "Unit", "MPH"));
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadBytes(target), Utf16Bytes("[Setting]\r\nUnit=MPH"));
+    EXPECT_EQ(ReadProfileString(link, "Setting", "Unit", ""), "MPH");
+}
+
 TEST_F(IniProfile, AFileThatCannotBeReadIsNotOverwritten) {
     // A folder stands where the file should be.
     ASSERT_EQ(::mkdir(dir.file("setting.ini").c_str(), 0755), 0);

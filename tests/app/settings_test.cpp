@@ -4,6 +4,7 @@
 
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
+#include "app/language_pack.h"
 #include "temp_dir.h"
 
 namespace tesmira {
@@ -83,6 +84,18 @@ TEST_F(Settings, WritingAMissingUnitAddsItToTheSettingSection) {
     EXPECT_EQ(ReadBytes(SettingsPath()),
               Utf16Bytes("[Setting]\r\nLanguage=fr\r\nMap=google\r\nUnit=MPH\r\n\r\n[Extra]\r\n"));
     EXPECT_EQ(ReadUnit(), "MPH");
+}
+
+TEST_F(Settings, NoDataFolderMeansNoFilesInTheWorkingFolder) {
+    const std::string cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    SetDataFolder("");
+    EXPECT_EQ(ReadUnit(), "KMH");
+    EXPECT_FALSE(WriteUnit("MPH"));
+    EXPECT_EQ(ApplyLanguage(""), "en");
+    EXPECT_EQ(UiText("IDS_MENU_FILE"), "Not found");
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(testing::CountEntries(dir.path()), 0u);
 }
 
 TEST_F(Settings, MissingDataFolderGivesDefaultsAndFailedWrites) {
