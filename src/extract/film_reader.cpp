@@ -34,6 +34,7 @@ FilmReader::~FilmReader() {
 }
 
 std::size_t FilmReader::readDirect(uint64_t pos, void* dst, std::size_t n) {
+    if (n == 0) return 0;
     auto* out = static_cast<uint8_t*>(dst);
     std::size_t got = 0;
     if (fd_ >= 0 && pos < size_) {
@@ -57,8 +58,11 @@ bool FilmReader::fillWindow(uint64_t pos) {
 }
 
 std::size_t FilmReader::read(uint64_t pos, void* dst, std::size_t n) {
+    if (n == 0) return 0;  // dst may be the null data() of an empty buffer
     if (n > kWindowSize / 2) return readDirect(pos, dst, n);
-    const bool inWindow = pos >= windowPos_ && pos - windowPos_ + n <= windowLen_;
+    // Written so that no sum can wrap, whatever position a damaged table gives.
+    const bool inWindow =
+        pos >= windowPos_ && pos - windowPos_ <= windowLen_ && n <= windowLen_ - (pos - windowPos_);
     if (!inWindow && (pos >= size_ || !fillWindow(pos))) {
         std::memset(dst, 0, n);
         return 0;

@@ -70,6 +70,7 @@ struct DerivedSample {
 };
 
 bool HasValidFix(const VIDEO_GPS_RECORD_T& record);
+// Any type other than Type60 reads speed and G-sensor the type-50 way.
 DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type);
 bool PassesIntegrityCheck(const VIDEO_GPS_RECORD_T& record);
 double KmhToMph(double kmh);

@@ -112,8 +112,17 @@ std::vector<VIDEO_GPS_RECORD_T> readRecords(FilmReader& reader,
     std::vector<VIDEO_GPS_RECORD_T> records;
     records.reserve(positions.size());
     uint8_t bytes[kGpsRecordSize];
+    uint64_t previous = std::numeric_limits<uint64_t>::max();
     for (const uint64_t pos : positions) {
-        reader.readDirect(pos, bytes, sizeof bytes);
+        // Records of a camera lie a second of film apart: one small read each.
+        // Densely packed ones (small chunks) share the read-ahead window.
+        const uint64_t gap = pos > previous ? pos - previous : previous - pos;
+        if (gap < 16 * 1024) {
+            reader.read(pos, bytes, sizeof bytes);
+        } else {
+            reader.readDirect(pos, bytes, sizeof bytes);
+        }
+        previous = pos;
         records.push_back(DecodeGpsRecord(bytes));
     }
     return records;
