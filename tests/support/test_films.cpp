@@ -76,24 +76,28 @@ std::string Num(double v) {
     return s.str();
 }
 
-std::string CharCell(char c) { return c == '\0' ? std::string() : std::string(1, c); }
+std::string CharCell(char c) {
+    return c == '\0' ? std::string() : std::string(1, c);
+}
 
-fs::path MakeInputFilm(const TestFilmOptions& o) {
+}  // namespace
+
+fs::path MakeSourceFilm(const TestFilmOptions& o) {
     const bool video = !o.audioOnly;
     const bool audio = o.audioOnly || o.withAudio;
     if (!video && !audio) throw std::runtime_error("a film needs video or sound");
     std::ostringstream key;
-    key << "in|" << Num(o.durationSeconds) << "|" << video << "|" << audio << "|" << o.width
-        << "x" << o.height << "@" << o.frameRate << "|" << o.audioSampleRate;
+    key << "in|" << Num(o.durationSeconds) << "|" << video << "|" << audio << "|" << o.width << "x"
+        << o.height << "@" << o.frameRate << "|" << o.audioSampleRate;
     const fs::path target = TestFilmDirectory() / ("input-" + Hex(Fnv1a(key.str())) + ".MOV");
     if (fs::exists(target)) return target;
     const fs::path temporary = Temporary(target);
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-y"};
     if (video) {
-        args.insert(args.end(), {"-f", "lavfi", "-i",
-                                 "testsrc2=size=" + std::to_string(o.width) + "x" +
-                                     std::to_string(o.height) +
-                                     ":rate=" + std::to_string(o.frameRate)});
+        args.insert(args.end(),
+                    {"-f", "lavfi", "-i",
+                     "testsrc2=size=" + std::to_string(o.width) + "x" + std::to_string(o.height) +
+                         ":rate=" + std::to_string(o.frameRate)});
     }
     if (audio) {
         args.insert(args.end(),
@@ -114,6 +118,8 @@ fs::path MakeInputFilm(const TestFilmOptions& o) {
     Publish(temporary, target);
     return target;
 }
+
+namespace {
 
 std::string WriterStamp() {
     std::error_code ec;
@@ -173,9 +179,8 @@ std::string TrackCsv(const std::vector<TrackRow>& rows) {
         line << CharCell(r.status) << "," << Num(r.latitude) << "," << CharCell(r.latHemisphere)
              << "," << Num(r.longitude) << "," << CharCell(r.lonHemisphere) << ","
              << Num(r.speedKmh) << "," << Num(r.course) << "," << r.day << "," << r.month << ","
-             << r.year << "," << r.hour << "," << r.minute << "," << r.second << ","
-             << r.gsensorX << "," << r.gsensorY << "," << r.gsensorZ << ","
-             << r.marker.value_or("") << ","
+             << r.year << "," << r.hour << "," << r.minute << "," << r.second << "," << r.gsensorX
+             << "," << r.gsensorY << "," << r.gsensorZ << "," << r.marker.value_or("") << ","
              << (r.timeSum ? std::to_string(*r.timeSum) : std::string()) << ","
              << (r.dateSum ? std::to_string(*r.dateSum) : std::string()) << "\n";
         csv += line.str();
@@ -219,16 +224,24 @@ std::size_t Type50RecordCount(const TestFilmOptions& options) {
 }
 
 fs::path MakeTestFilm(const TestFilmOptions& o) {
-    const fs::path input = MakeInputFilm(o);
+    const fs::path input = MakeSourceFilm(o);
     const auto rows = o.rows ? *o.rows : GenerateTrack(Type50RecordCount(o));
     const std::string csv = TrackCsv(rows);
 
     std::vector<std::string> writerArgs = {"--type"};
     switch (o.placement) {
-        case RecordPlacement::None: writerArgs.push_back("none"); break;
-        case RecordPlacement::Type50: writerArgs.push_back("50"); break;
-        case RecordPlacement::Type60: writerArgs.push_back("60"); break;
-        case RecordPlacement::Both: writerArgs.push_back("both"); break;
+        case RecordPlacement::None:
+            writerArgs.push_back("none");
+            break;
+        case RecordPlacement::Type50:
+            writerArgs.push_back("50");
+            break;
+        case RecordPlacement::Type60:
+            writerArgs.push_back("60");
+            break;
+        case RecordPlacement::Both:
+            writerArgs.push_back("both");
+            break;
     }
     auto flag = [&](bool on, const char* name) {
         if (on) writerArgs.push_back(name);
@@ -264,8 +277,8 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
         if (!out.flush()) throw std::runtime_error("cannot write " + track.string());
     }
     const fs::path temporary = Temporary(target);
-    std::vector<std::string> args = {TESMIRA_FILMWRITER, "--track", track.string(), "--input",
-                                     input.string(), "--output", temporary.string()};
+    std::vector<std::string> args = {TESMIRA_FILMWRITER, "--track",  track.string(),    "--input",
+                                     input.string(),     "--output", temporary.string()};
     args.insert(args.end(), writerArgs.begin(), writerArgs.end());
     const fs::path log = temporary.string() + ".log";
     const int status = Run(args, log);
@@ -276,12 +289,55 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
     return target;
 }
 
+std::string RecordDifference(const VIDEO_GPS_RECORD_T& a, const VIDEO_GPS_RECORD_T& e) {
+    std::ostringstream d;
+    auto field = [&](const char* name, auto actual, auto expected) {
+        if (d.tellp() == 0 && !(actual == expected)) {
+            d << name << ": got " << +actual << ", expected " << +expected;
+        }
+    };
+    field("hour", a.hour, e.hour);
+    field("minute", a.minute, e.minute);
+    field("second", a.second, e.second);
+    field("status", a.status, e.status);
+    field("latitude", a.latitude, e.latitude);
+    field("latHemisphere", a.latHemisphere, e.latHemisphere);
+    field("longitude", a.longitude, e.longitude);
+    field("lonHemisphere", a.lonHemisphere, e.lonHemisphere);
+    field("speed", a.speed, e.speed);
+    field("course", a.course, e.course);
+    field("day", a.day, e.day);
+    field("month", a.month, e.month);
+    field("year", a.year, e.year);
+    field("gsensorX", a.gsensorX, e.gsensorX);
+    field("gsensorY", a.gsensorY, e.gsensorY);
+    field("gsensorZ", a.gsensorZ, e.gsensorZ);
+    field("marker0", a.marker0, e.marker0);
+    field("marker1", a.marker1, e.marker1);
+    field("marker2", a.marker2, e.marker2);
+    field("timeSum", a.timeSum, e.timeSum);
+    field("dateSum", a.dateSum, e.dateSum);
+    return d.str();
+}
+
+std::string DecodedMd5(const fs::path& film, const std::string& stream) {
+    const fs::path out = Temporary(TestFilmDirectory() / "md5.txt");
+    const fs::path log = out.string() + ".log";
+    const int status = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
+                            film.string(), "-map", "0:" + stream, "-f", "md5", out.string()},
+                           log);
+    std::string text = ReadText(out);
+    fs::remove(out);
+    fs::remove(log);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return status == 0 ? text : std::string();
+}
+
 bool FfmpegDecodesCleanly(const fs::path& film, std::string* errors) {
     const fs::path log = Temporary(TestFilmDirectory() / "decode.log");
-    const int status =
-        Run({"ffmpeg", "-nostdin", "-v", "error", "-threads", "1", "-i", film.string(), "-f",
-             "null", "-"},
-            log);
+    const int status = Run({"ffmpeg", "-nostdin", "-v", "error", "-threads", "1", "-i",
+                            film.string(), "-f", "null", "-"},
+                           log);
     const std::string text = ReadText(log);
     fs::remove(log);
     if (errors) *errors = text;

@@ -24,9 +24,9 @@ struct TrackRow {
     int32_t day = 8, month = 12, year = 2026;
     int32_t hour = 0, minute = 0, second = 0;
     uint32_t gsensorX = 256, gsensorY = 256, gsensorZ = 384;  // raw 4-byte field values
-    std::optional<std::string> marker;  // three characters; default "KVR"
-    std::optional<int32_t> timeSum;     // default hour + minute + second
-    std::optional<int32_t> dateSum;     // default day + month + year
+    std::optional<std::string> marker;                        // three characters; default "KVR"
+    std::optional<int32_t> timeSum;                           // default hour + minute + second
+    std::optional<int32_t> dateSum;                           // default day + month + year
 };
 
 enum class RecordPlacement {
@@ -43,7 +43,7 @@ struct TestFilmOptions {
     int height = 90;
     int frameRate = 10;
     bool audioOnly = false;
-    bool withAudio = true;      // false: a video-only film (type 60 or none)
+    bool withAudio = true;        // false: a video-only film (type 60 or none)
     int audioSampleRate = 48000;  // mono pcm_s16le
     // Records to write; default GenerateTrack(ceil(durationSeconds)).
     std::optional<std::vector<TrackRow>> rows;
@@ -79,6 +79,16 @@ VIDEO_GPS_RECORD_T ExpectedRecord(const TrackRow& row, FileType type);
 
 // Records a type-50 film made with these options carries (one per started second).
 std::size_t Type50RecordCount(const TestFilmOptions& options);
+
+// The ffmpeg-made film MakeTestFilm starts from (video and/or sound as the options say).
+std::filesystem::path MakeSourceFilm(const TestFilmOptions& options);
+
+// Empty when the two records are equal field by field, else a description of the first difference.
+std::string RecordDifference(const VIDEO_GPS_RECORD_T& actual, const VIDEO_GPS_RECORD_T& expected);
+
+// MD5 of the decoded stream ("a" sound, "v" picture), as ffmpeg's md5 muxer prints it; empty on
+// failure.
+std::string DecodedMd5(const std::filesystem::path& film, const std::string& stream);
 
 // True when `ffmpeg -v error -i film -f null -` succeeds and prints nothing.
 bool FfmpegDecodesCleanly(const std::filesystem::path& film, std::string* errors = nullptr);

@@ -181,9 +181,10 @@ TrackPlan PlanTrack(Box& trak, std::size_t index, bool sound) {
         for (const auto& c : source) firsts.push_back(c.firstSample);
         const auto times = tables.Times(firsts);
         for (std::size_t i = 0; i < source.size(); ++i) {
-            const uint64_t bytes = tables.Bytes(source[i].firstSample,
-                                                source[i].firstSample + source[i].samples);
-            plan.chunks.push_back({{{source[i].source, bytes}}, bytes, source[i].samples, times[i]});
+            const uint64_t bytes =
+                tables.Bytes(source[i].firstSample, source[i].firstSample + source[i].samples);
+            plan.chunks.push_back(
+                {{{source[i].source, bytes}}, bytes, source[i].samples, times[i]});
         }
         return plan;
     }
@@ -198,8 +199,8 @@ TrackPlan PlanTrack(Box& trak, std::size_t index, bool sound) {
         uint64_t sample = starts[k];
         while (sample < starts[k + 1]) {
             while (sample >= source[src].firstSample + source[src].samples) ++src;
-            const uint64_t end = std::min<uint64_t>(starts[k + 1],
-                                                    source[src].firstSample + source[src].samples);
+            const uint64_t end =
+                std::min<uint64_t>(starts[k + 1], source[src].firstSample + source[src].samples);
             const Piece piece{source[src].source + tables.Bytes(source[src].firstSample, sample),
                               tables.Bytes(sample, end)};
             chunk.pieces.push_back(piece);
@@ -389,9 +390,9 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
     if (soundPlan && soundPlan->carriesRecords) {
         const std::size_t count = soundPlan->chunks.size();
         for (std::size_t i = 0; i < count; ++i) {
-            records50.push_back(i < rows.size()
-                                    ? EncodeRecord(rows[i], RecordFlavour::Type50, options.paddingByte)
-                                    : RecordBytes{});
+            records50.push_back(
+                i < rows.size() ? EncodeRecord(rows[i], RecordFlavour::Type50, options.paddingByte)
+                                : RecordBytes{});
         }
         if (rows.size() < count) {
             result.warnings.push_back("track has " + std::to_string(rows.size()) + " rows for " +
@@ -453,8 +454,7 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
 
     const uint64_t ftypSize = ftyp ? ftyp->Size() : 0;
     const uint64_t moovSize = moov.Size();
-    const uint64_t mdatStart =
-        options.moovFirst ? ftypSize + moovSize + afterMoovSize : ftypSize;
+    const uint64_t mdatStart = options.moovFirst ? ftypSize + moovSize + afterMoovSize : ftypSize;
     uint64_t pos = mdatStart + 8;
     for (auto& plan : plans) plan.offsets.assign(plan.chunks.size(), 0);
     for (const auto& item : items) {

@@ -13,11 +13,12 @@
 namespace tesmira::filmwriter {
 
 struct FilmOptions {
-    bool type50 = true;  // records at sound chunk offset + 65584
+    bool type50 = true;   // records at sound chunk offset + 65584
     bool type60 = false;  // records at "gps " entry position + 48
     bool moovFirst = false;
     bool co64 = false;
-    bool twoSoundTracks = false;  // a plain copy of the sound track goes before the one with records
+    bool twoSoundTracks =
+        false;  // a plain copy of the sound track goes before the one with records
     bool trakWithoutMdia = false;
     bool emptySoundTable = false;  // the record-bearing sound track gets empty sample tables
     std::optional<uint32_t> soundChunkCount;  // written over the chunk table's entry count

@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr const char* kHelp = R"(Usage: tesmira-filmwriter --track TRACK.csv --input IN.MOV --output OUT.MOV [options]
+constexpr const char* kHelp =
+    R"(Usage: tesmira-filmwriter --track TRACK.csv --input IN.MOV --output OUT.MOV [options]
 
 Rewrites IN.MOV (made by ffmpeg: video and/or PCM sound, e.g. pcm_s16le 48 kHz in
 a .MOV) so that it carries one 120-byte record per row of TRACK.csv.
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
             } else if (arg == "--empty-sound-table") {
                 options.emptySoundTable = true;
             } else if (arg == "--sound-chunk-count") {
-                options.soundChunkCount = static_cast<uint32_t>(ParseCount(value(), arg, UINT32_MAX));
+                options.soundChunkCount =
+                    static_cast<uint32_t>(ParseCount(value(), arg, UINT32_MAX));
             } else if (arg == "--gps-entry-count") {
                 options.gpsEntryCount = static_cast<uint32_t>(ParseCount(value(), arg, UINT32_MAX));
             } else if (arg == "--gps-box-type") {
@@ -158,9 +160,8 @@ int main(int argc, char** argv) {
         if (std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
             throw std::runtime_error("cannot rename " + temporary + " to " + outputPath);
         }
-        std::cout << outputPath << ": " << result.film.size() << " bytes, "
-                  << result.type50Records << " type-50 records, " << result.type60Records
-                  << " type-60 records\n";
+        std::cout << outputPath << ": " << result.film.size() << " bytes, " << result.type50Records
+                  << " type-50 records, " << result.type60Records << " type-60 records\n";
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "tesmira-filmwriter: " << e.what() << "\n";

@@ -10,7 +10,9 @@ void PutU32(RecordBytes& out, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-void PutI32(RecordBytes& out, std::size_t at, int32_t v) { PutU32(out, at, static_cast<uint32_t>(v)); }
+void PutI32(RecordBytes& out, std::size_t at, int32_t v) {
+    PutU32(out, at, static_cast<uint32_t>(v));
+}
 
 void PutF64(RecordBytes& out, std::size_t at, double v) {
     const auto bits = std::bit_cast<uint64_t>(v);

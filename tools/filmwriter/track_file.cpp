@@ -61,9 +61,9 @@ char ParseChar(const std::string& cell, std::size_t line, const std::string& col
 
 const std::vector<std::string>& RequiredTrackColumns() {
     static const std::vector<std::string> columns = {
-        "status", "latitude", "lat_hemisphere", "longitude", "lon_hemisphere", "speed_kmh",
-        "course", "day",      "month",          "year",      "hour",           "minute",
-        "second", "gsensor_x", "gsensor_y",     "gsensor_z"};
+        "status", "latitude",  "lat_hemisphere", "longitude", "lon_hemisphere", "speed_kmh",
+        "course", "day",       "month",          "year",      "hour",           "minute",
+        "second", "gsensor_x", "gsensor_y",      "gsensor_z"};
     return columns;
 }
 
@@ -109,8 +109,8 @@ std::vector<TrackRow> ParseTrackText(const std::string& text) {
         };
         // Raw G-sensor fields accept both signed and unsigned 32-bit spellings.
         auto raw32 = [&](const char* name) {
-            return static_cast<uint32_t>(
-                ParseInteger(cell(name), lineNo, name, kI32Min, static_cast<long long>(UINT32_MAX)));
+            return static_cast<uint32_t>(ParseInteger(cell(name), lineNo, name, kI32Min,
+                                                      static_cast<long long>(UINT32_MAX)));
         };
         TrackRow row;
         row.status = ParseChar(cell("status"), lineNo, "status");
