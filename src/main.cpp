@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,13 @@ int main(int argc, char** argv) {
                          commandLine.error.c_str());
             return 2;
         case tesmira::CommandLine::Action::Export:
-            return tesmira::RunTrackExport(
-                {commandLine.format, commandLine.film, commandLine.output}, stdout, stderr);
+            try {
+                return tesmira::RunTrackExport(
+                    {commandLine.format, commandLine.film, commandLine.output}, stdout, stderr);
+            } catch (const std::exception& e) {  // out of memory on a damaged film, say
+                std::fprintf(stderr, "tesmira: export failed: %s\n", e.what());
+                return 1;
+            }
         case tesmira::CommandLine::Action::Player:
             break;
     }

@@ -45,20 +45,34 @@ bool WriteAll(std::FILE* f, const std::string& text) {
 
 }  // namespace
 
-int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err) {
+int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
+                   const FilmLocators& locators) {
     if (!CheckReadable(request.film, err)) return 1;
+    std::error_code ec;
+    if (request.output && std::filesystem::equivalent(request.film, *request.output, ec)) {
+        // Writing the document there would destroy the film.
+        std::fprintf(err, "tesmira: the output '%s' is the film itself; nothing written\n",
+                     request.output->c_str());
+        return 1;
+    }
 
-    const FilmSamples film = LoadFilmSamples(request.film, [err](const std::string& message) {
-        std::fprintf(err, "tesmira: %s\n", message.c_str());
-    });
+    const FilmSamples film = LoadFilmSamples(
+        request.film,
+        [err](const std::string& message) { std::fprintf(err, "tesmira: %s\n", message.c_str()); },
+        locators);
 
     // Time stamps need the raw records, which only the track formats use; the
     // chosen locator is asked again rather than widening the sample type.
     std::vector<VIDEO_GPS_RECORD_T> records;
     bool haveRecords = false;
-    if (request.format != ExportFormat::Json) {
-        if (film.type == FileType::Type50) haveRecords = LocateType50(request.film, records);
-        if (film.type == FileType::Type60) haveRecords = LocateType60(request.film, records);
+    if (request.format != ExportFormat::Json && film.type != FileType::None) {
+        try {
+            const RecordLocator& locate =
+                film.type == FileType::Type50 ? locators.type50 : locators.type60;
+            haveRecords = locate(request.film, records);
+        } catch (...) {
+            haveRecords = false;  // the track is still written, without time stamps
+        }
     }
 
     TrackExportInput input;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "extract/film_samples.h"
 #include "mainwnd/track_export.h"
 
 namespace tesmira {
@@ -19,6 +20,7 @@ struct ExportRequest {
 // Returns the exit status: 0 when the document was written (also an empty one
 // for a film without records), 1 when the film cannot be opened or the
 // document cannot be written. Messages and notes go to err, one line each.
-int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err);
+int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
+                   const FilmLocators& locators = {});
 
 }  // namespace tesmira

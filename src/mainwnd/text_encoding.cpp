@@ -53,11 +53,21 @@ void AppendJsonString(std::string& out, std::string_view text) {
     for (const char c : ToValidUtf8(text)) {
         const auto u = static_cast<uint8_t>(c);
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (u < 0x20 || u == 0x7F) {
                     out += "\\u00";
@@ -75,11 +85,21 @@ void AppendXmlText(std::string& out, std::string_view text) {
     for (const char c : ToValidUtf8(text)) {
         const auto u = static_cast<uint8_t>(c);
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
             default:
                 if (u < 0x20 && c != '\t' && c != '\n' && c != '\r') {
                     out += kReplacement;

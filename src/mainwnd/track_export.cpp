@@ -39,7 +39,9 @@ void AppendCsvNumber(std::string& out, double value) {
     if (std::isfinite(value)) AppendJsonNumber(out, value);
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -145,9 +147,15 @@ std::string ExportJson(const TrackExportInput& input) {
         out += ", \"fix\": ";
         out += s.fixValid ? "true" : "false";
         out += ", \"latitude\": ";
-        if (s.fixValid) AppendJsonNumber(out, s.latitude); else out += "null";
+        if (s.fixValid)
+            AppendJsonNumber(out, s.latitude);
+        else
+            out += "null";
         out += ", \"longitude\": ";
-        if (s.fixValid) AppendJsonNumber(out, s.longitude); else out += "null";
+        if (s.fixValid)
+            AppendJsonNumber(out, s.longitude);
+        else
+            out += "null";
         out += ", \"positionText\": ";
         AppendJsonString(out, s.positionText);
         out += ", \"speedKmh\": ";
@@ -282,8 +290,7 @@ std::string ExportKml(const TrackExportInput& input) {
             out += ',';
             AppendDecimal(out, film.samples[i].latitude);
         }
-        out += run.first == run.last ? "</coordinates></Point>\n"
-                                     : "</coordinates></LineString>\n";
+        out += run.first == run.last ? "</coordinates></Point>\n" : "</coordinates></LineString>\n";
         out += "    </Placemark>\n";
     }
     out += "  </Document>\n</kml>\n";
@@ -292,10 +299,14 @@ std::string ExportKml(const TrackExportInput& input) {
 
 std::string ExportTrack(ExportFormat format, const TrackExportInput& input) {
     switch (format) {
-        case ExportFormat::Json: return ExportJson(input);
-        case ExportFormat::Csv: return ExportCsv(input);
-        case ExportFormat::Gpx: return ExportGpx(input);
-        case ExportFormat::Kml: return ExportKml(input);
+        case ExportFormat::Json:
+            return ExportJson(input);
+        case ExportFormat::Csv:
+            return ExportCsv(input);
+        case ExportFormat::Gpx:
+            return ExportGpx(input);
+        case ExportFormat::Kml:
+            return ExportKml(input);
     }
     return {};
 }

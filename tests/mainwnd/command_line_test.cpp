@@ -33,16 +33,16 @@ TEST(CommandLineTest, ExportFormsAreRecognised) {
 
 TEST(CommandLineTest, WrongExportLinesAreErrors) {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--export"},                              // no format
-        {"--export", "xml", "a.mp4"},              // unknown format
-        {"--export", "JSON", "a.mp4"},             // formats are lower case
-        {"--export", "json"},                      // no film
-        {"--export", "json", "a.mp4", "b.mp4"},    // two films
-        {"--export", "json", "a.mp4", "-o"},       // -o without a value
-        {"--export", "json", "a.mp4", "-o", ""},   // empty output name
-        {"--export", "json", "a.mp4", "--frob"},   // unknown option
+        {"--export"},                             // no format
+        {"--export", "xml", "a.mp4"},             // unknown format
+        {"--export", "JSON", "a.mp4"},            // formats are lower case
+        {"--export", "json"},                     // no film
+        {"--export", "json", "a.mp4", "b.mp4"},   // two films
+        {"--export", "json", "a.mp4", "-o"},      // -o without a value
+        {"--export", "json", "a.mp4", "-o", ""},  // empty output name
+        {"--export", "json", "a.mp4", "--frob"},  // unknown option
         {"--export", "json", "--export", "csv", "a.mp4"},
-        {"-o", "x.json", "a.mp4"},                 // output without --export
+        {"-o", "x.json", "a.mp4"},  // output without --export
     };
     for (const auto& args : wrong) {
         const CommandLine c = ParseCommandLine(args);

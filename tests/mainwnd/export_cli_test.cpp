@@ -1,6 +1,5 @@
 // Runs the tesmira executable on real films, as other tools would.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "mainwnd/export_command.h"
 #include "support/command_runner.h"
 #include "support/test_films.h"
 
@@ -28,11 +28,20 @@ struct ProcessRun {
     std::string err;
 };
 
-fs::path Scratch(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("tesmira_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return dir / name;
+fs::path ScratchDirectory() {
+    return fs::temp_directory_path() / ("tesmira_cli_" + std::to_string(::getpid()));
 }
+
+fs::path Scratch(const std::string& name) {
+    fs::create_directories(ScratchDirectory());
+    return ScratchDirectory() / name;
+}
+
+class ScratchCleanup : public ::testing::Environment {
+public:
+    void TearDown() override { fs::remove_all(ScratchDirectory()); }
+};
+const auto* const kScratchCleanup = ::testing::AddGlobalTestEnvironment(new ScratchCleanup);
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,10 +54,9 @@ std::string ReadFile(const fs::path& path) {
 ProcessRun Tesmira(const std::string& args) {
     const fs::path errFile = Scratch("stderr.txt");
     ProcessRun r;
-    const CommandResult c =
-        RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TESMIRA_BINARY_DIR
-                   "/src/tesmira " +
-                   args + " 2>" + ShellQuote(errFile.string()) + " </dev/null");
+    const CommandResult c = RunCommand(
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TESMIRA_BINARY_DIR "/src/tesmira " +
+        args + " 2>" + ShellQuote(errFile.string()) + " </dev/null");
     r.status = c.status;
     r.out = c.output;
     r.err = ReadFile(errFile);
@@ -214,9 +222,20 @@ TEST(ExportCli, ExitCodesAndMessages) {
 
     TestFilmOptions o;
     const std::string film = ShellQuote(MakeTestFilm(o).string());
-    const ProcessRun unwritable = Tesmira("--export json " + film + " -o /nonexistent/dir/out.json");
+    const ProcessRun unwritable =
+        Tesmira("--export json " + film + " -o /nonexistent/dir/out.json");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/out.json'"), std::string::npos);
+
+    // The film itself as the output: refused, the film stays as it was.
+    const fs::path copy = Scratch("copy.MOV");
+    fs::copy_file(MakeTestFilm(o), copy, fs::copy_options::overwrite_existing);
+    const auto size = fs::file_size(copy);
+    const ProcessRun self = Tesmira("--export gpx " + ShellQuote(copy.string()) + " -o " +
+                                    ShellQuote(Scratch("./copy.MOV").string()));
+    EXPECT_EQ(self.status, 1);
+    EXPECT_EQ(Lines(self.err), 1u);
+    EXPECT_EQ(fs::file_size(copy), size);
 
     const ProcessRun badFormat = Tesmira("--export xml " + film);
     EXPECT_EQ(badFormat.status, 2);
@@ -232,6 +251,52 @@ TEST(ExportCli, ExitCodesAndMessages) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("tesmira ", 0), 0u);
     EXPECT_EQ(Lines(version.out), 1u);
+}
+
+// Reads back what the export wrote into a temporary stream.
+std::string Contents(std::FILE* f) {
+    std::rewind(f);
+    std::string text;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    return text;
+}
+
+TEST(ExportCli, LocatorFailuresAreReportedOnStandardError) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 3;
+    const fs::path film = MakeTestFilm(o);
+
+    FilmLocators locators;
+    locators.type50 = [](const fs::path&, std::vector<VIDEO_GPS_RECORD_T>&) -> bool {
+        throw std::bad_alloc();
+    };
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    const int status = RunTrackExport({ExportFormat::Json, film.string(), {}}, out, err, locators);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Contents(err), "tesmira: \u63d0\u53d650\u5b9a\u4f4d\u4fe1\u606f\u5931\u8d25\uff01\n");
+    EXPECT_EQ(json::parse(Contents(out)).at("type"), 60);  // type 60 is still tried
+
+    // A type-60 locator that fails on the second call (time stamps) still gives the track.
+    int calls = 0;
+    FilmLocators flaky;
+    flaky.type60 = [&calls](const fs::path& f, std::vector<VIDEO_GPS_RECORD_T>& records) {
+        if (++calls > 1) throw std::bad_alloc();
+        return LocateType60(f, records);
+    };
+    std::FILE* gpx = std::tmpfile();
+    std::FILE* gpxErr = std::tmpfile();
+    ASSERT_TRUE(gpx && gpxErr);
+    EXPECT_EQ(RunTrackExport({ExportFormat::Gpx, film.string(), {}}, gpx, gpxErr, flaky), 0);
+    const std::string track = Contents(gpx);
+    EXPECT_EQ(Count(track, "<trkpt "), 3u);
+    EXPECT_EQ(Count(track, "<time>"), 0u);
+    EXPECT_EQ(Contents(gpxErr), "");
+    for (std::FILE* f : {out, err, gpx, gpxErr}) std::fclose(f);
 }
 
 }  // namespace

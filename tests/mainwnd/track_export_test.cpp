@@ -85,9 +85,9 @@ TEST(TrackExport, JsonHasEveryFieldAndNumbersReadBackExactly) {
     const json& samples = doc.at("samples");
     ASSERT_EQ(samples.size(), film.samples.size());
 
-    const std::set<std::string> keys = {"index", "fix",           "latitude", "longitude",
-                                        "positionText", "speedKmh", "speedWholeKmh",
-                                        "course",       "gsensor",  "map"};
+    const std::set<std::string> keys = {"index",        "fix",      "latitude",      "longitude",
+                                        "positionText", "speedKmh", "speedWholeKmh", "course",
+                                        "gsensor",      "map"};
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const json& j = samples[i];
         const DerivedSample& s = film.samples[i];
@@ -270,9 +270,8 @@ TEST(TrackExport, RecordTimeAcceptsOnlyRealInstants) {
 
 TEST(TrackExport, RunsBreakAtSamplesWithoutUsablePosition) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<DerivedSample> s = {Fix(1, 1),   Fix(1, 2),   NoFix(),     Fix(1, 3),
-                                    Fix(nan, 3), Fix(90, 180), Fix(-90, -180), Fix(1, 1),
-                                    Fix(91, 0)};
+    std::vector<DerivedSample> s = {Fix(1, 1),    Fix(1, 2),      NoFix(),   Fix(1, 3), Fix(nan, 3),
+                                    Fix(90, 180), Fix(-90, -180), Fix(1, 1), Fix(91, 0)};
     const auto runs = TrackRuns(s);
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].first, 0u);
@@ -330,8 +329,7 @@ TEST(TrackExport, GpxIsReadBackByGpsbabelWithOneSegmentPerRun) {
     EXPECT_EQ(gpx.find("e-"), std::string::npos) << "no exponent in coordinates";
     const auto file = WriteTemp("track.gpx", gpx);
 
-    const CommandResult back =
-        RunCommand("gpsbabel -i gpx -f '" + file.string() + "' -o gpx -F -");
+    const CommandResult back = RunCommand("gpsbabel -i gpx -f '" + file.string() + "' -o gpx -F -");
     ASSERT_EQ(back.status, 0) << back.output;
     EXPECT_EQ(Count(back.output, "<trkseg>"), 3u);
     EXPECT_EQ(Count(back.output, "<trkpt "), 6u);
@@ -377,8 +375,8 @@ TEST(TrackExport, KmlIsReadBackByGpsbabelWithOnePlacemarkPerRun) {
 
 TEST(TrackExport, EmptyTrackDocumentsAreStillRead) {
     FilmSamples none;
-    for (const auto& [format, ext] : {std::pair{ExportFormat::Gpx, "gpx"},
-                                      std::pair{ExportFormat::Kml, "kml"}}) {
+    for (const auto& [format, ext] :
+         {std::pair{ExportFormat::Gpx, "gpx"}, std::pair{ExportFormat::Kml, "kml"}}) {
         const auto file = WriteTemp(std::string("empty.") + ext, Export(format, none));
         const CommandResult r = RunCommand(std::string("gpsbabel -t -i ") + ext + " -f '" +
                                            file.string() + "' -o unicsv -F -");

@@ -11,7 +11,8 @@ CommandResult RunCommand(const std::string& command) {
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) result.output.append(buf, n);
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        result.output.append(buf, n);
     const int status = ::pclose(pipe);
     if (status != -1 && WIFEXITED(status)) result.status = WEXITSTATUS(status);
     return result;
