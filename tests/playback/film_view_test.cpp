@@ -434,6 +434,35 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     EXPECT_TRUE(engine->fullScreen);
 }
 
+TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
+    auto* area = control<CStrenchStatic>(CFilmView::kVideoAreaId);
+    const auto isBlack = [](const QImage& image, QPoint at) {
+        return image.pixelColor(at) == QColor(Qt::black);
+    };
+    // No film: the pane's own background above the video area is the idle picture,
+    // and the video area shows it stretched.
+    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+    EXPECT_TRUE(isBlack(area->grab().toImage(), area->rect().center()));
+
+    openFilm();
+    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+
+    // Pausing takes the picture id away: only a black frame remains.
+    view->PlayPause();
+    EXPECT_EQ(area->pictureId(), 0);
+    const QImage framed = area->grab().toImage();
+    EXPECT_TRUE(isBlack(framed, QPoint(0, 0)));
+    EXPECT_FALSE(isBlack(framed, area->rect().center()));
+    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+
+    // Stopped: the pane paints the idle picture again; the area keeps its id.
+    view->StopFilm();
+    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+    EXPECT_EQ(area->pictureId(), 0);
+    openFilm();
+    EXPECT_EQ(area->pictureId(), 151);
+}
+
 TEST_F(FilmViewTest, ScreenshotInTheSameSecondReplacesTheFirstWhole) {
     openFilm();
     const QString path = dataDir.path() + "/screenshot/20240131235959.bmp";
