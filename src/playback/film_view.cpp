@@ -83,14 +83,14 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     progress_ = withId(new ProgressSlider(this), kProgressId);
     progress_->setRange(0, 1000);
     progress_->setTickPosition(QSlider::NoTicks);
-    progress_->setPageStep(100);
+    progress_->setPageStep(200);  // a fifth of the range, as trackbars page
 
     // The engine's volume scale; a film sets it again when it opens.
     volume_ = withId(new QSlider(Qt::Horizontal, this), kVolumeId);
     volume_->setRange(-10000, 0);
     volume_->setValue(0);
     volume_->setTickPosition(QSlider::NoTicks);
-    volume_->setPageStep(1000);
+    volume_->setPageStep(2000);
 
     speaker_ = withId(new QLabel(this), kSpeakerId);
     speaker_->setPixmap(QPixmap::fromImage(StockBitmap(kSpeakerBitmapId)));

@@ -316,12 +316,12 @@ TEST_F(FilmViewTest, PagingHoldsTheTimerAndReleaseSeeks) {
     openFilm();
     pressKey(Qt::Key_PageUp, false);
     EXPECT_FALSE(view->refreshTimerActive());
-    EXPECT_EQ(progress()->value(), 100);
+    EXPECT_EQ(progress()->value(), 200);
     releaseKey(Qt::Key_PageUp);
     ASSERT_FALSE(engine->seeks.empty());
-    EXPECT_DOUBLE_EQ(engine->seeks.back(), 720.0);
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
     EXPECT_TRUE(view->refreshTimerActive());
-    EXPECT_EQ(host.calls, QStringList{"ResumeSync 720"});
+    EXPECT_EQ(host.calls, QStringList{"ResumeSync 1440"});
 }
 
 TEST_F(FilmViewTest, SeekWhilePausedLeavesTimerAndHostAlone) {
@@ -334,7 +334,7 @@ TEST_F(FilmViewTest, SeekWhilePausedLeavesTimerAndHostAlone) {
 
     pressKey(Qt::Key_PageUp);
     ASSERT_FALSE(engine->seeks.empty());
-    EXPECT_DOUBLE_EQ(engine->seeks.back(), 720.0);
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
     EXPECT_FALSE(view->refreshTimerActive());
     EXPECT_TRUE(host.calls.isEmpty());
     EXPECT_EQ(timeText(), timeBefore);
