@@ -424,6 +424,12 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     openFilm();
     doubleClick(area, QPoint(3, 3));  // a corner lies outside the ellipse
     EXPECT_FALSE(engine->fullScreen);
+    // Near the top of the area, under its middle: inside the ellipse once the point
+    // is taken in the pane's coordinates (the area starts 50 pixels down).
+    doubleClick(area, QPoint(area->width() / 2, 10));
+    EXPECT_TRUE(engine->fullScreen);
+    doubleClick(area, QPoint(3, 3));
+    EXPECT_FALSE(engine->fullScreen);
     // Just inside the ellipse's lowest point, near the bottom of the area.
     doubleClick(area, QPoint(area->width() / 2, area->height() - 3));
     EXPECT_TRUE(engine->fullScreen);
