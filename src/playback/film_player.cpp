@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include <limits>
+#include <vector>
 
 #include "playback/bmp_writer.h"
 #include "playback/film_player_event.h"
@@ -50,7 +50,9 @@ bool mapInt(const mpv_node& map, const char* key, std::int64_t& value) {
 
 }  // namespace
 
-void CFilmPlayer::MpvDeleter::operator()(mpv_handle* h) const { mpv_terminate_destroy(h); }
+void CFilmPlayer::MpvDeleter::operator()(mpv_handle* h) const {
+    mpv_terminate_destroy(h);
+}
 
 CFilmPlayer::CFilmPlayer(QObject* parent) : QObject(parent) {}
 
@@ -89,6 +91,9 @@ bool CFilmPlayer::ensureHandle() {
         {"osc", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"vo", "libmpv"},
         // A machine without sound still plays and still reaches the end of the film.
         {"ao", "pipewire,pulse,alsa,null"},
@@ -109,12 +114,6 @@ bool CFilmPlayer::ensureHandle() {
     if (mpv_initialize(h.get()) < 0) return false;
     mpv_observe_property(h.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
 
-    // The render context has to exist before the first film opens its video output.
-    auto* widget = new VideoWidget;
-    widget->hide();
-    widget->attach(h.get());
-    video_ = widget;
-
     handle_ = std::move(h);
     mpv_set_wakeup_callback(handle_.get(), &CFilmPlayer::onWakeup, this);
     return true;
@@ -130,35 +129,37 @@ void CFilmPlayer::drainEvents() {
 
 void CFilmPlayer::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        startedEntry_ = start ? start->playlist_entry_id : -1;
-        break;
-    }
-    case MPV_EVENT_FILE_LOADED:
-        if (entryId_ >= 0 && startedEntry_ == entryId_ && !loaded_ && !openFailed_) loaded_ = true;
-        break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (!end || entryId_ < 0 || end->playlist_entry_id != entryId_) break;  // an earlier film
-        if (!loaded_) {
-            openFailed_ = true;
-        } else {
-            loaded_ = false;
-            if (end->reason == MPV_END_FILE_REASON_ERROR) notify(FilmPlayerEvent::kErrorAbort);
+        case MPV_EVENT_START_FILE: {
+            const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+            startedEntry_ = start ? start->playlist_entry_id : -1;
+            break;
         }
-        break;
-    }
-    case MPV_EVENT_PLAYBACK_RESTART:
-        seekPending_ = false;
-        break;
-    case MPV_EVENT_PROPERTY_CHANGE: {
-        const auto* prop = static_cast<const mpv_event_property*>(event.data);
-        if (prop && std::strcmp(prop->name, "eof-reached") == 0) onEofReached();
-        break;
-    }
-    default:
-        break;
+        case MPV_EVENT_FILE_LOADED:
+            if (entryId_ >= 0 && startedEntry_ == entryId_ && !loaded_ && !openFailed_)
+                loaded_ = true;
+            break;
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+            if (!end || entryId_ < 0 || end->playlist_entry_id != entryId_)
+                break;  // an earlier film
+            if (!loaded_) {
+                openFailed_ = true;
+            } else {
+                loaded_ = false;
+                if (end->reason == MPV_END_FILE_REASON_ERROR) notify(FilmPlayerEvent::kErrorAbort);
+            }
+            break;
+        }
+        case MPV_EVENT_PLAYBACK_RESTART:
+            seekPending_ = false;
+            break;
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            const auto* prop = static_cast<const mpv_event_property*>(event.data);
+            if (prop && std::strcmp(prop->name, "eof-reached") == 0) onEofReached();
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -183,9 +184,20 @@ void CFilmPlayer::notify(int code) {
         Qt::QueuedConnection);
 }
 
+void CFilmPlayer::ensureVideo() {
+    if (video_ || !handle_) return;
+    // Made again when Qt deleted the last one with its owner. The render context has to exist
+    // before a film opens its video output.
+    auto* widget = new VideoWidget;
+    widget->hide();
+    widget->attach(handle_.get());
+    video_ = widget;
+}
+
 bool CFilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     Close();
     if (!ensureHandle()) return false;
+    ensureVideo();
 
     const QByteArray file = path.toUtf8();
     const char* load[] = {"loadfile", file.constData(), "replace", nullptr};
@@ -281,8 +293,7 @@ bool CFilmPlayer::Stop() {
     if (state == kStopped) return true;
     if (!setFlag("pause", true)) return false;
     command({"seek", "0", "absolute+keyframes"});
-    seekPending_ = true;
-    seekTarget_ = 0.0;
+    markSeek(0.0);
     stopped_ = true;
     return true;
 }
@@ -306,7 +317,9 @@ bool CFilmPlayer::IsRunning() const {
 
 bool CFilmPlayer::GetPosition(double& seconds) const {
     if (!filmOpen()) return false;
-    if (seekPending_) {
+    // A seek normally ends within milliseconds; the limit keeps a lost notice from freezing
+    // the reported position.
+    if (seekPending_ && seekTimer_.isValid() && seekTimer_.elapsed() < kSeekReportMs) {
         seconds = seekTarget_;
         return true;
     }
@@ -319,9 +332,14 @@ bool CFilmPlayer::SetPosition(double seconds) {
     if (seconds < 0.0) seconds = 0.0;
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     if (!command({"seek", target.constData(), "absolute+keyframes"})) return false;
+    markSeek(seconds);
+    return true;
+}
+
+void CFilmPlayer::markSeek(double seconds) {
     seekPending_ = true;
     seekTarget_ = seconds;
-    return true;
+    seekTimer_.start();
 }
 
 int CFilmPlayer::GetDuration() const {
@@ -389,7 +407,9 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
     return true;
 }
 
-bool CFilmPlayer::IsFullScreen() const { return fullScreen_; }
+bool CFilmPlayer::IsFullScreen() const {
+    return fullScreen_;
+}
 
 bool CFilmPlayer::SaveCurrentImage(const QString& path, QString* error) {
     auto fail = [error](const QString& why) {
@@ -441,6 +461,8 @@ bool CFilmPlayer::command(std::initializer_list<const char*> args) {
     return mpv_command(handle_.get(), argv.data()) >= 0;
 }
 
-VideoWidget* CFilmPlayer::videoWidget() const { return video_.data(); }
+VideoWidget* CFilmPlayer::videoWidget() const {
+    return video_.data();
+}
 
 }  // namespace tesmira

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -45,27 +46,31 @@ public:
     CFilmPlayer(const CFilmPlayer&) = delete;
     CFilmPlayer& operator=(const CFilmPlayer&) = delete;
 
-    // Closes the current film, then loads `path` paused and in the stopped state. Waits on the UI
-    // thread (pumping the engine's own events, bounded by openTimeoutMs) until the film is loaded
-    // or has failed, so failure is known when it returns. A film that cannot be opened writes
-    // "RenderFile failed 282\r\n" to standard output and returns false.
+    // Closes the current film, then loads `path` paused and in the stopped state. Blocks the UI
+    // thread until mpv has loaded the film or given it up (it pumps only mpv's own events, never
+    // Qt's, and gives up after openTimeoutMs), so failure is known when it returns: a file
+    // without a playable sound or picture track, or that cannot be read, writes
+    // "RenderFile failed 282\r\n" to standard output and returns false, with the engine closed.
     bool Open(const QString& path, QWidget* owner, QObject* notify);
     // Safe when nothing is open. Always true.
     bool Close();
 
+    // Each fails without an open film and succeeds at once when already in its state.
     bool Run();
     bool Pause();
     // Pause, back to the start, state stopped.
     bool Stop();
 
-    // 0 stopped, 1 paused, 2 running; false while no film is open.
+    // 0 stopped, 1 paused, 2 running; false while no film is open. At its end a film holds its
+    // last frame and reports paused.
     bool GetState(int& state) const;
     bool IsRunning() const;
 
     // Seconds from the start. Right after SetPosition it reports the requested position until
     // the engine has finished the seek.
     bool GetPosition(double& seconds) const;
-    // Seeks to the key frame nearest to `seconds`.
+    // Seeks to a key frame next to `seconds` (mpv takes the one in the direction of travel);
+    // negative positions mean the start.
     bool SetPosition(double seconds);
     // Whole seconds, truncated; 0 when unknown.
     int GetDuration() const;
@@ -92,7 +97,8 @@ public:
     // returns false and, when given, fills `error`.
     bool SaveCurrentImage(const QString& path, QString* error = nullptr);
 
-    // Mapping used by SetVolume, exposed for tests.
+    // Mapping used by SetVolume (mpv volume percentage), exposed for tests. SetVolume fails only
+    // before the first Open has made the mpv instance.
     static double volumeToMpv(long hundredthsDb);
 
     // Upper bound for Open's wait, in milliseconds (default 10000).
@@ -111,6 +117,7 @@ private:
 
     static void onWakeup(void* context);
     bool ensureHandle();
+    void ensureVideo();
     void drainEvents();
     void handleEvent(const mpv_event& event);
     void onEofReached();
@@ -121,20 +128,24 @@ private:
     bool getInt(const char* name, std::int64_t& value) const;
     bool setFlag(const char* name, bool value);
     bool command(std::initializer_list<const char*> args);
+    void markSeek(double seconds);
+
+    static constexpr int kSeekReportMs = 3000;
 
     MpvPtr handle_;
     QPointer<VideoWidget> video_;
     QPointer<QWidget> owner_;
     QPointer<QObject> notify_;
     std::uint64_t generation_ = 0;
-    std::int64_t entryId_ = -1;      // playlist entry of the current film
-    std::int64_t startedEntry_ = -1; // entry mpv started last
-    bool loaded_ = false;            // the current film finished loading
-    bool openFailed_ = false;        // mpv gave the current film up while loading
-    bool stopped_ = false;           // stopped rather than paused
-    bool eof_ = false;               // last seen end-of-film flag
+    std::int64_t entryId_ = -1;       // playlist entry of the current film
+    std::int64_t startedEntry_ = -1;  // entry mpv started last
+    bool loaded_ = false;             // the current film finished loading
+    bool openFailed_ = false;         // mpv gave the current film up while loading
+    bool stopped_ = false;            // stopped rather than paused
+    bool eof_ = false;                // last seen end-of-film flag
     bool seekPending_ = false;
     double seekTarget_ = 0.0;
+    QElapsedTimer seekTimer_;
     bool fullScreen_ = false;
     bool hasVideo_ = false;
     int openTimeoutMs_ = 10000;

@@ -3,7 +3,8 @@
 namespace tesmira {
 
 QEvent::Type FilmPlayerEvent::eventType() {
-    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + 20));
+    static const QEvent::Type type =
+        static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + 20));
     return type;
 }
 

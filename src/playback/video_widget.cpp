@@ -20,7 +20,9 @@ void VideoWidget::ContextDeleter::operator()(mpv_render_context* c) const {
     mpv_render_context_free(c);
 }
 
-void VideoWidget::FreeDeleter::operator()(unsigned char* p) const { std::free(p); }
+void VideoWidget::FreeDeleter::operator()(unsigned char* p) const {
+    std::free(p);
+}
 
 VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted here: no background erase before each frame.
@@ -28,7 +30,9 @@ VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-VideoWidget::~VideoWidget() { detach(); }
+VideoWidget::~VideoWidget() {
+    detach();
+}
 
 bool VideoWidget::attach(mpv_handle* handle) {
     detach();
@@ -154,8 +158,8 @@ bool VideoWidget::forwardToDrain(QEvent* event) {
                          mouse->button(), mouse->buttons(), mouse->modifiers());
         QCoreApplication::sendEvent(drain_.data(), &copy);
     } else if (auto* key = dynamic_cast<QKeyEvent*>(event)) {
-        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(),
-                       key->isAutoRepeat(), key->count());
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                       key->count());
         QCoreApplication::sendEvent(drain_.data(), &copy);
     } else {
         return false;

@@ -29,13 +29,18 @@ QString filmFolder() {
 QString makeFilm(const QString& name, const QStringList& args) {
     const QString path = filmFolder() + "/" + name;
     if (QFileInfo(path).size() > 0) return path;
-    const QString partial = path + ".part.mp4";
+    // Test programs may run side by side: each writes its own partial file.
+    const QString partial =
+        QStringLiteral("%1.part%2.mp4").arg(path).arg(QCoreApplication::applicationPid());
     QProcess ffmpeg;
     QStringList all = {"-y", "-v", "error"};
     all << args << partial;
     ffmpeg.start("ffmpeg", all);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) return {};
-    if (!QFile::rename(partial, path)) return {};
+    if (!QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        if (QFileInfo(path).size() <= 0) return {};
+    }
     return path;
 }
 

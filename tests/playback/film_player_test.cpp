@@ -353,6 +353,33 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
     EXPECT_FALSE(video->isVisible());
 }
 
+TEST_F(FilmPlayerTest, OwnerDestroyedWithAFilmOpenLeavesAWorkingEngine) {
+    const QString film = test::patternFilm(59.9);
+    ASSERT_FALSE(film.isEmpty());
+    CFilmPlayer player;
+    {
+        QWidget first;
+        first.resize(160, 120);
+        first.show();
+        ASSERT_TRUE(player.Open(film, &first, &recorder_));
+        ASSERT_TRUE(player.Run());
+        pumpFor(200);
+    }  // the picture goes with its owner
+    EXPECT_EQ(player.videoWidget(), nullptr);
+    EXPECT_TRUE(player.IsRunning());
+    player.ToggleFullScreen(nullptr);
+    EXPECT_FALSE(player.IsFullScreen());
+    EXPECT_FALSE(player.SetVideoPosition(0, 0, 10, 10));
+
+    owner().show();
+    ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
+    VideoWidget* video = player.videoWidget();
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->parentWidget(), &owner());
+    ASSERT_TRUE(player.Run());
+    EXPECT_TRUE(pumpUntil([&] { return video->framesRendered() >= 3; }));
+}
+
 TEST_F(FilmPlayerTest, FullScreenForwardsUnhandledDoubleClickToDrain) {
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
