@@ -43,9 +43,18 @@ struct TrackExportInput {
     std::string name;  // track and document name
 };
 
+// {"type": 50|60|0, "hasSamples": bool, "integrityPassed": count (type 50) or null,
+//  "samples": [{"index", "fix", "latitude", "longitude" (WGS-84, null without fix),
+//  "positionText", "speedKmh", "speedWholeKmh", "course", "gsensor": [x, y, z],
+//  "map": {"google": [lon, lat], "baidu": [lon, lat]}}, ...]}. Other tools read this
+// shape; numbers read back to the same binary64, non-finite ones are null.
 std::string ExportJson(const TrackExportInput& input);
+// Header line, then one row per record; text fields quoted, empty where JSON has null.
 std::string ExportCsv(const TrackExportInput& input);
+// One <trkseg> per run of fixes; <time> where the record's date and time are valid.
 std::string ExportGpx(const TrackExportInput& input);
+// One Placemark per run: a LineString, or a Point for a lone fix; TimeSpan from
+// the run's first and last valid times.
 std::string ExportKml(const TrackExportInput& input);
 std::string ExportTrack(ExportFormat format, const TrackExportInput& input);
 
