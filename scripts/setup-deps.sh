@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
     qt6-image-formats-plugins libgl-dev
     libmpv-dev mpv ffmpeg
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core fonts-liberation
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
 )

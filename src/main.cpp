@@ -5,16 +5,20 @@
 
 #include "mainwnd/command_line.h"
 #include "mainwnd/export_command.h"
+#ifdef TESMIRA_HAVE_QT
+#include "playback/player_window.h"
+#endif
 
 namespace {
 
 // Placeholder until the main window is wired in: the player starts here with
 // the arguments that no option claimed.
-int StartPlayer(int /*argc*/, char** /*argv*/, const tesmira::CommandLine& /*commandLine*/) {
+int StartPlayer(int argc, char** argv, const tesmira::CommandLine& /*commandLine*/) {
 #ifdef TESMIRA_HAVE_QT
-    std::fputs(tesmira::UsageText(), stdout);
-    return 0;
+    return tesmira::RunPlayerWindow(argc, argv);
 #else
+    (void)argc;
+    (void)argv;
     std::fputs("tesmira: this build has no player window; only --export is available\n", stderr);
     return 1;
 #endif

@@ -1,0 +1,37 @@
+#pragma once
+// What the film pane needs of the window it sits in: the film state, the
+// display records and the operations that keep map, instruments and film list
+// in step. The main window implements it; tests and the stand-alone player
+// window hand their own.
+
+#include <QString>
+#include <vector>
+
+#include "extract/gps_record.h"
+
+namespace tesmira {
+
+class FilmHost {
+public:
+    virtual ~FilmHost() = default;
+
+    // 1 when the file is in the film list afterwards, 0 when it is not a film.
+    virtual int AddFileToList(const QString& path) = 0;
+    // Makes the path the current film, loads its records and opens it.
+    virtual void PlayFile(const QString& path) = 0;
+    // Realigns map and instruments at a whole second given as decimal text.
+    virtual void ResumeSync(const QString& position) = 0;
+    virtual void PauseMapTrack() = 0;
+    virtual void StopInstrumentTimers() = 0;
+    // The film after the current one, at the end of a film.
+    virtual void PlayNextFilm() = 0;
+    // The film list's neighbours of a path.
+    virtual void PlayPrevious(const QString& path) = 0;
+    virtual void PlayNext(const QString& path) = 0;
+
+    virtual QString CurrentFilm() const = 0;
+    // One display record per second of the current film.
+    virtual const std::vector<VIDEO_SYNC_OUTPUT_T>& SyncRecords() const = 0;
+};
+
+}  // namespace tesmira

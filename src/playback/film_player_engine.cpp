@@ -1,0 +1,78 @@
+#include "playback/film_player_engine.h"
+
+#include <QEvent>
+#include <QObject>
+
+#include "playback/film_player.h"
+#include "playback/film_player_event.h"
+
+namespace tesmira {
+namespace {
+
+// Receives the player's completion events on the UI thread and hands their
+// code on.
+class EventForwarder : public QObject {
+public:
+    FilmEngine::EventSink sink;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != FilmPlayerEvent::eventType()) return QObject::event(e);
+        const int code = static_cast<FilmPlayerEvent*>(e)->code();
+        if (sink) sink(code);
+        return true;
+    }
+};
+
+class FilmPlayerEngine final : public FilmEngine {
+public:
+    void SetEventSink(EventSink sink) override { forwarder_.sink = std::move(sink); }
+
+    bool Open(const QString& path, QWidget* owner) override {
+        return player_.Open(path, owner, &forwarder_);
+    }
+    bool Close() override { return player_.Close(); }
+    bool Run() override { return player_.Run(); }
+    bool Pause() override { return player_.Pause(); }
+    bool Stop() override { return player_.Stop(); }
+    std::optional<int> GetState() override {
+        int state = 0;
+        if (!player_.GetState(state)) return std::nullopt;
+        return state;
+    }
+    bool IsRunning() override { return player_.IsRunning(); }
+    std::optional<double> GetPosition() override {
+        double seconds = 0.0;
+        if (!player_.GetPosition(seconds)) return std::nullopt;
+        return seconds;
+    }
+    bool SetPosition(double seconds) override { return player_.SetPosition(seconds); }
+    int GetDuration() override { return player_.GetDuration(); }
+    std::optional<QSize> GetVideoSize() override {
+        int width = 0;
+        int height = 0;
+        if (!player_.GetVideoSize(width, height)) return std::nullopt;
+        return QSize(width, height);
+    }
+    void SetVolume(long volume) override { player_.SetVolume(volume); }
+    void SetVideoPosition(int left, int top, int width, int height) override {
+        player_.SetVideoPosition(left, top, width, height);
+    }
+    void ToggleFullScreen(QWidget* drain) override { player_.ToggleFullScreen(drain); }
+    bool IsFullScreen() override { return player_.IsFullScreen(); }
+    bool SaveCurrentImage(const QString& path) override { return player_.SaveCurrentImage(path); }
+
+private:
+    // Declared first so that it outlives the player, which may still deliver
+    // while it closes.
+    EventForwarder forwarder_;
+    CFilmPlayer player_;
+};
+
+}  // namespace
+
+std::unique_ptr<FilmEngine> MakeFilmPlayerEngine() {
+    return std::make_unique<FilmPlayerEngine>();
+}
+
+}  // namespace tesmira

@@ -1,0 +1,12 @@
+#pragma once
+// The film pane's engine on libmpv: FilmEngine over CFilmPlayer.
+
+#include <memory>
+
+#include "playback/film_engine.h"
+
+namespace tesmira {
+
+std::unique_ptr<FilmEngine> MakeFilmPlayerEngine();
+
+}  // namespace tesmira

@@ -1,0 +1,139 @@
+#pragma once
+// The pane in which the film plays: video area, transport buttons, progress and
+// volume sliders, time text and the speed and position labels of the current
+// second. It owns the media engine for its whole life and reaches the main
+// window only through FilmHost.
+
+#include <QString>
+#include <QWidget>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "playback/film_engine.h"
+#include "playback/film_host.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+namespace tesmira {
+
+class CStrenchStatic;
+class CxStatic;
+class ProgressSlider;
+
+class CFilmView : public QWidget {
+    Q_OBJECT
+    // Filled by the language pack (keys IDD104_1000_0 and IDD104_1000_1).
+    Q_PROPERTY(QString playText READ playText WRITE setPlayText)
+    Q_PROPERTY(QString pauseText READ pauseText WRITE setPauseText)
+
+public:
+    enum ControlId {
+        kPlayPauseId = 1000,
+        kStopId = 1001,
+        kProgressId = 1002,
+        kVideoAreaId = 1008,
+        kScreenshotId = 1009,
+        kPreviousId = 1010,
+        kTimeTextId = 1011,
+        kNextId = 1014,
+        kVolumeId = 1015,
+        kSpeakerId = 1017,
+        kSpeedLabelId = 1028,
+        kPositionLabelId = 1031,
+    };
+    static constexpr int kRefreshMs = 100;
+
+    // Hooks to the process-wide settings; the defaults read the data folder and
+    // the settings file.
+    struct Environment {
+        std::function<QString()> dataFolder;    // ends in '/'
+        std::function<std::string()> readUnit;  // "KMH", "MPH" or what the file holds
+        std::function<std::tm()> localTime;
+    };
+    static Environment DefaultEnvironment();
+
+    // Without an engine the pane makes its libmpv one.
+    explicit CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
+                       QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
+    ~CFilmView() override;
+
+    // Opens the film in the engine and starts playing it.
+    void OpenFilm(const QString& path);
+    QString GetDurationText();
+    int GetDurationSeconds();
+    QString GetResolutionText();
+
+    // The transport actions, as their buttons run them.
+    void PlayPause();
+    void StopFilm();
+    void PreviousFilm();
+    void NextFilm();
+    void SaveScreenshot();
+
+    // One refresh of slider, time text and labels (the 100 ms timer's step).
+    void RefreshTick();
+    void UpdateOverlay(double position);
+    // Completion code from the engine: 1 end of film, 3 failure.
+    void OnGraphEvent(long code);
+
+    QString playText() const { return playText_; }
+    void setPlayText(const QString& text) { playText_ = text; }
+    QString pauseText() const { return pauseText_; }
+    void setPauseText(const QString& text) { pauseText_ = text; }
+
+    // The child with the given control id, or null.
+    QWidget* control(int id) const;
+    FilmEngine& engine() { return *engine_; }
+    bool refreshTimerActive() const;
+    int durationSeconds() const { return durationSeconds_; }
+
+protected:
+    // Message box with an OK button; tests replace it.
+    virtual void ShowMessage(const QString& text);
+
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool filmLoaded();
+    void layoutControls();
+    void startRefresh();
+    void stopRefresh();
+    void setProgress(int value);
+    void onProgressAction(int action);
+    void onProgressEndTrack();
+    bool handleDoubleClick(QWidget* target, const QPointF& position);
+
+    FilmHost& host_;
+    Environment environment_;
+    std::unique_ptr<FilmEngine> engine_;
+    QString playText_;
+    QString pauseText_;
+    int durationSeconds_ = 0;
+    QString durationText_;
+
+    CStrenchStatic* videoArea_ = nullptr;
+    QPushButton* playPause_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* previous_ = nullptr;
+    QPushButton* next_ = nullptr;
+    QPushButton* screenshot_ = nullptr;
+    ProgressSlider* progress_ = nullptr;
+    QSlider* volume_ = nullptr;
+    QLabel* speaker_ = nullptr;
+    QLabel* timeText_ = nullptr;
+    CxStatic* speedLabel_ = nullptr;
+    CxStatic* positionLabel_ = nullptr;
+    QTimer* refreshTimer_ = nullptr;
+};
+
+}  // namespace tesmira

@@ -1,0 +1,41 @@
+#include "playback/progress_slider.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+namespace tesmira {
+
+ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+
+void ProgressSlider::mouseReleaseEvent(QMouseEvent* event) {
+    QSlider::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit endTrack();
+}
+
+void ProgressSlider::keyReleaseEvent(QKeyEvent* event) {
+    QSlider::keyReleaseEvent(event);
+    if (event->isAutoRepeat()) return;
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            emit endTrack();
+            break;
+        default:
+            break;
+    }
+}
+
+void ProgressSlider::wheelEvent(QWheelEvent* event) {
+    const int before = value();
+    QSlider::wheelEvent(event);
+    if (value() != before) emit endTrack();
+}
+
+}  // namespace tesmira

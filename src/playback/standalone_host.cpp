@@ -1,0 +1,53 @@
+#include "playback/standalone_host.h"
+
+#include <filesystem>
+
+#include "extract/film_samples.h"
+#include "playback/film_view.h"
+
+namespace tesmira {
+
+bool HasFilmEnding(const QString& path) {
+    static const QStringList endings{"MOV", "mov", "mp4", "MP4", "avi", "AVI"};
+    return path.size() >= 3 && endings.contains(path.right(3));
+}
+
+StandaloneHost::StandaloneHost(MessageSink showMessage) : showMessage_(std::move(showMessage)) {}
+
+int StandaloneHost::AddFileToList(const QString& path) {
+    if (!HasFilmEnding(path)) return 0;
+    if (!films_.contains(path)) films_ << path;
+    return 1;
+}
+
+void StandaloneHost::PlayFile(const QString& path) {
+    if (path.isEmpty()) return;
+    currentFilm_ = path;
+    records_.clear();
+    const LocatorMessageSink sink = [this](const std::string& message) {
+        if (showMessage_) showMessage_(QString::fromStdString(message));
+    };
+    const FilmSamples samples = LoadFilmSamples(std::filesystem::path(path.toStdU16String()), sink);
+    records_.reserve(samples.samples.size());
+    for (const DerivedSample& sample : samples.samples) records_.push_back(sample.sync);
+    if (!films_.contains(path)) films_ << path;
+    if (view_) view_->OpenFilm(path);
+}
+
+void StandaloneHost::PlayPrevious(const QString& path) {
+    playNeighbour(path, -1);
+}
+
+void StandaloneHost::PlayNext(const QString& path) {
+    playNeighbour(path, 1);
+}
+
+void StandaloneHost::playNeighbour(const QString& path, int step) {
+    const qsizetype index = films_.indexOf(path);
+    if (index < 0) return;
+    const qsizetype target = index + step;
+    if (target < 0 || target >= films_.size()) return;
+    PlayFile(films_.at(target));
+}
+
+}  // namespace tesmira

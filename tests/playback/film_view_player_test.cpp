@@ -1,0 +1,214 @@
+// The film pane over the real engine and real films with embedded records.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <clocale>
+#include <cstring>
+#include <memory>
+
+#include "app/app_paths.h"
+#include "app/settings.h"
+#include "extract/film_samples.h"
+#include "playback/film_view.h"
+#include "playback/standalone_host.h"
+#include "support/test_films.h"
+#include "widgets/x_static.h"
+
+namespace tesmira {
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "film_view_player_test";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's global input devices must not outlive it at exit.
+    static QApplication* instance = new QApplication(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    return *instance;
+}
+
+class QuietFilmView : public CFilmView {
+public:
+    using CFilmView::CFilmView;
+    QStringList messages;
+
+protected:
+    void ShowMessage(const QString& text) override { messages << text; }
+};
+
+class FilmViewPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app();
+        ASSERT_TRUE(dataDir.isValid());
+        SetDataFolder(dataDir.path().toStdString());
+        testfilms::TestFilmOptions options;
+        options.durationSeconds = 3.0;
+        filmA = QString::fromStdString(testfilms::MakeTestFilm(options).string());
+        options.placement = testfilms::RecordPlacement::Type60;
+        options.durationSeconds = 2.0;
+        filmB = QString::fromStdString(testfilms::MakeTestFilm(options).string());
+
+        CFilmView::Environment environment = CFilmView::DefaultEnvironment();
+        environment.localTime = [] {
+            std::tm time{};
+            time.tm_year = 2026 - 1900;
+            time.tm_mon = 11;
+            time.tm_mday = 8;
+            time.tm_hour = 1;
+            time.tm_min = 2;
+            time.tm_sec = 3;
+            return time;
+        };
+        windowOwner = std::make_unique<QWidget>();
+        QWidget& window = *windowOwner;
+        window.setWindowTitle("Tesmira");
+        view = new QuietFilmView(host, nullptr, &window, environment);
+        view->setPlayText("play");
+        view->setPauseText("pause");
+        host.setView(view);
+        window.resize(640, 480);
+        window.show();
+        view->resize(640, 480);
+    }
+
+    QString control(int id) {
+        QWidget* widget = view->control(id);
+        if (auto* label = qobject_cast<CxStatic*>(widget)) return label->text();
+        if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+        if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+        return {};
+    }
+
+    QTemporaryDir dataDir;
+    QString filmA;
+    QString filmB;
+    StandaloneHost host;
+    std::unique_ptr<QWidget> windowOwner;
+    QuietFilmView* view = nullptr;
+};
+
+TEST_F(FilmViewPlayerTest, PlaysAFilmWithItsRecords) {
+    ASSERT_EQ(host.AddFileToList(filmA), 1);
+    EXPECT_EQ(host.AddFileToList("/tmp/notes.txt"), 0);
+    EXPECT_EQ(host.AddFileToList("/tmp/clip.Mp4"), 0);
+    host.PlayFile(filmA);
+    ASSERT_TRUE(view->messages.isEmpty()) << view->messages.join(",").toStdString();
+
+    EXPECT_EQ(windowOwner->windowTitle(), "Tesmira | " + filmA);
+    EXPECT_EQ(view->GetResolutionText(), "160 x 90");
+    EXPECT_EQ(view->GetDurationText(), "00:00:03");
+    EXPECT_EQ(view->GetDurationSeconds(), 3);
+    EXPECT_TRUE(view->engine().IsRunning());
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(control(CFilmView::kPlayPauseId), "pause");
+
+    // The labels show record 0, derived from the film itself.
+    const FilmSamples samples = LoadFilmSamples(filmA.toStdString(), [](const std::string&) {});
+    ASSERT_EQ(host.SyncRecords().size(), samples.samples.size());
+    ASSERT_GE(host.SyncRecords().size(), 3u);
+    const VIDEO_SYNC_OUTPUT_T& first = host.SyncRecords().front();
+    view->UpdateOverlay(0.2);
+    EXPECT_EQ(control(CFilmView::kPositionLabelId), QString::fromLatin1(first.positionText));
+    EXPECT_EQ(control(CFilmView::kSpeedLabelId),
+              QString("%1KM").arg(static_cast<int>(first.speedKmh)));
+    ASSERT_TRUE(WriteUnit("MPH"));
+    view->UpdateOverlay(0.2);
+    EXPECT_EQ(control(CFilmView::kSpeedLabelId),
+              QString("%1M").arg(static_cast<int>(first.speedKmh * 0.6213712)));
+    EXPECT_EQ(control(CFilmView::kTimeTextId), "00:00:00/00:00:03");
+
+    view->PlayPause();
+    EXPECT_EQ(view->engine().GetState(), FilmEngine::Paused);
+    EXPECT_FALSE(view->refreshTimerActive());
+}
+
+TEST_F(FilmViewPlayerTest, ScreenshotsOfOneSecondLeaveOneWholeFile) {
+    host.PlayFile(filmA);
+    view->PlayPause();
+    const QString path = dataDir.path() + "/screenshot/20261208010203.bmp";
+    // A stale, larger file of that name is replaced completely.
+    ASSERT_TRUE(QDir().mkpath(dataDir.path() + "/screenshot"));
+    QFile stale(path);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(200000, 'x'));
+    stale.close();
+
+    // The first frame may still be on its way right after the film opened.
+    QElapsedTimer waited;
+    waited.start();
+    auto shotSize = [&path] { return QFileInfo(path).size(); };
+    while (shotSize() == 200000 && waited.elapsed() < 15000) {
+        view->SaveScreenshot();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_NE(shotSize(), 200000) << "no frame could be saved";
+    view->SaveScreenshot();
+    EXPECT_EQ(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files),
+              QStringList{"20261208010203.bmp"});
+    QFile shot(path);
+    ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
+    const QByteArray bytes = shot.readAll();
+    ASSERT_GE(bytes.size(), 54);
+    EXPECT_EQ(bytes.left(2), "BM");
+    quint32 declaredSize = 0;
+    std::memcpy(&declaredSize, bytes.constData() + 2, 4);
+    EXPECT_EQ(declaredSize, static_cast<quint32>(bytes.size()));
+    EXPECT_LT(bytes.size(), 200000);
+}
+
+TEST_F(FilmViewPlayerTest, ReleaseAtTheEndMovesToTheNextFilm) {
+    host.AddFileToList(filmA);
+    host.AddFileToList(filmB);
+    host.PlayFile(filmA);
+    auto* progress = qobject_cast<QSlider*>(view->control(CFilmView::kProgressId));
+    ASSERT_NE(progress, nullptr);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(progress, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(progress, &release);
+
+    EXPECT_EQ(host.CurrentFilm(), filmB);
+    EXPECT_EQ(windowOwner->windowTitle(), "Tesmira | " + filmB);
+    EXPECT_EQ(view->GetDurationSeconds(), 2);
+    EXPECT_EQ(progress->value(), 0);
+    EXPECT_TRUE(view->engine().IsRunning());
+    // Type-60 records are found as well.
+    EXPECT_GE(host.SyncRecords().size(), 2u);
+
+    // No film after the last one: the pane stays stopped at the end.
+    QApplication::sendEvent(progress, &press);
+    QApplication::sendEvent(progress, &release);
+    EXPECT_EQ(host.CurrentFilm(), filmB);
+    EXPECT_EQ(progress->value(), 1000);
+    EXPECT_FALSE(view->engine().IsRunning());
+    EXPECT_EQ(control(CFilmView::kPlayPauseId), "play");
+
+    // Back to the first with the previous button.
+    qobject_cast<QPushButton*>(view->control(CFilmView::kPreviousId))->click();
+    EXPECT_EQ(host.CurrentFilm(), filmA);
+}
+
+TEST_F(FilmViewPlayerTest, AFileThatIsNoFilmGivesRenderError) {
+    const QString fake = dataDir.path() + "/fake.mp4";
+    QFile file(fake);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a film");
+    file.close();
+    host.PlayFile(fake);
+    EXPECT_EQ(view->messages, QStringList{"Render Error"});
+    EXPECT_EQ(windowOwner->windowTitle(), "Tesmira");
+    EXPECT_TRUE(host.SyncRecords().empty());
+}
+
+}  // namespace
+}  // namespace tesmira

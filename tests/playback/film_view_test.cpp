@@ -1,0 +1,492 @@
+#include "playback/film_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <cstring>
+#include <memory>
+
+#include "playback/fake_film.h"
+#include "widgets/strench_static.h"
+#include "widgets/x_static.h"
+
+namespace tesmira {
+namespace {
+
+using testing::FakeEngine;
+using testing::FakeHost;
+
+}  // namespace
+}  // namespace tesmira
+
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
+}
+
+namespace tesmira {
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "film_view_test";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's global input devices must not outlive it at exit.
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+class RecordingFilmView : public CFilmView {
+public:
+    using CFilmView::CFilmView;
+    QStringList messages;
+
+protected:
+    void ShowMessage(const QString& text) override { messages << text; }
+};
+
+VIDEO_SYNC_OUTPUT_T record(double kmh, const char* position) {
+    VIDEO_SYNC_OUTPUT_T r{};
+    r.speedKmh = kmh;
+    std::strncpy(r.positionText, position, sizeof r.positionText);
+    return r;
+}
+
+class FilmViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app();
+        ASSERT_TRUE(dataDir.isValid());
+        auto ownedEngine = std::make_unique<FakeEngine>();
+        engine = ownedEngine.get();
+        CFilmView::Environment environment;
+        environment.dataFolder = [this] { return dataDir.path() + "/"; };
+        environment.readUnit = [this] { return unit; };
+        environment.localTime = [this] { return now; };
+        window = std::make_unique<QWidget>();
+        window->setWindowTitle("Tesmira");
+        view = new RecordingFilmView(host, std::move(ownedEngine), window.get(), environment);
+        view->setPlayText("play");
+        view->setPauseText("pause");
+        window->resize(800, 600);
+        window->show();
+        view->resize(800, 600);
+        now.tm_year = 2024 - 1900;
+        now.tm_mon = 0;
+        now.tm_mday = 31;
+        now.tm_hour = 23;
+        now.tm_min = 59;
+        now.tm_sec = 59;
+    }
+
+    template <typename T>
+    T* control(int id) {
+        auto* widget = qobject_cast<T*>(view->control(id));
+        EXPECT_NE(widget, nullptr) << "control " << id;
+        return widget;
+    }
+    QString buttonText() { return control<QPushButton>(CFilmView::kPlayPauseId)->text(); }
+    QString speedText() { return control<CxStatic>(CFilmView::kSpeedLabelId)->text(); }
+    QString positionText() { return control<CxStatic>(CFilmView::kPositionLabelId)->text(); }
+    QString timeText() { return control<QLabel>(CFilmView::kTimeTextId)->text(); }
+    QSlider* progress() { return control<QSlider>(CFilmView::kProgressId); }
+
+    // A key pressed and released on the progress slider, as the user pages it.
+    void pressKey(Qt::Key key, bool release = true) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(progress(), &press);
+        if (!release) return;
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(progress(), &up);
+    }
+    void releaseKey(Qt::Key key) {
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(progress(), &up);
+    }
+
+    void doubleClick(QWidget* target, QPoint at) {
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
+    void openFilm(const QString& path = "/films/a.mp4") {
+        host.currentFilm = path;
+        view->OpenFilm(path);
+    }
+
+    QTemporaryDir dataDir;
+    FakeHost host;
+    FakeEngine* engine = nullptr;
+    std::string unit = "KMH";
+    std::tm now{};
+    std::unique_ptr<QWidget> window;
+    RecordingFilmView* view = nullptr;
+};
+
+TEST_F(FilmViewTest, ControlsCarryTheirIdsAndStartTexts) {
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_EQ(control<QPushButton>(CFilmView::kStopId)->text(), "stop");
+    EXPECT_EQ(control<QPushButton>(CFilmView::kPreviousId)->text(), "<<");
+    EXPECT_EQ(control<QPushButton>(CFilmView::kNextId)->text(), ">>");
+    EXPECT_FALSE(control<QPushButton>(CFilmView::kScreenshotId)->icon().isNull());
+    EXPECT_EQ(timeText(), "00:00:00/00:00:00");
+    EXPECT_EQ(speedText(), "000");
+    EXPECT_EQ(positionText(), "N00.0000,W000.0000");
+    EXPECT_EQ(progress()->minimum(), 0);
+    EXPECT_EQ(progress()->maximum(), 1000);
+    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 151);
+    EXPECT_NE(control<QLabel>(CFilmView::kSpeakerId)->pixmap().isNull(), true);
+    auto* speed = control<CxStatic>(CFilmView::kSpeedLabelId);
+    EXPECT_EQ(speed->textColor(), QColor(0x0D, 0x0D, 0x0F));
+    EXPECT_TRUE(speed->centerImage());
+    EXPECT_LE(QFontMetrics(speed->font()).height(), 17);
+    EXPECT_GE(QFontMetrics(speed->font()).height(), 14);
+    EXPECT_EQ(speed->font().weight(), QFont::Bold);
+    EXPECT_FALSE(view->refreshTimerActive());
+}
+
+TEST_F(FilmViewTest, LayoutFollowsTheTable) {
+    view->resize(801, 600);
+    const int w = 801, h = 600;
+    const auto at = [this](int id) { return view->control(id)->geometry(); };
+    EXPECT_EQ(at(CFilmView::kVideoAreaId), QRect(0, 50, w, h - 165));
+    EXPECT_EQ(at(CFilmView::kSpeedLabelId), QRect(10, h - 110, 100, 25));
+    EXPECT_EQ(at(CFilmView::kPositionLabelId), QRect(w - 150, h - 110, 150, 25));
+    EXPECT_EQ(at(CFilmView::kProgressId), QRect(0, h - 75, w - 120, 15));
+    EXPECT_EQ(at(CFilmView::kTimeTextId), QRect(w - 120, h - 75, 120, 30));
+    EXPECT_EQ(at(CFilmView::kSpeakerId), QRect(15, h - 26, 16, 16));
+    EXPECT_EQ(at(CFilmView::kVolumeId), QRect(33, h - 25, 80, 15));
+    EXPECT_EQ(at(CFilmView::kPreviousId), QRect(400 - 130, h - 40, 60, 30));
+    EXPECT_EQ(at(CFilmView::kPlayPauseId), QRect(400 - 65, h - 40, 60, 30));
+    EXPECT_EQ(at(CFilmView::kStopId), QRect(400, h - 40, 60, 30));
+    EXPECT_EQ(at(CFilmView::kNextId), QRect(400 + 65, h - 40, 60, 30));
+    EXPECT_EQ(at(CFilmView::kScreenshotId), QRect(w - 60, h - 40, 60, 30));
+    EXPECT_EQ(engine->calls.last(), "SetVideoPosition 0 0 801 435");
+}
+
+TEST_F(FilmViewTest, OpeningTitlesTheWindowAndPlays) {
+    engine->calls.clear();
+    openFilm("C:\\a.mp4");
+    EXPECT_EQ(window->windowTitle(), "Tesmira | C:\\a.mp4");
+    EXPECT_EQ(engine->calls, (QStringList{"Open C:\\a.mp4", "SetVolume 0",
+                                          "SetVideoPosition 0 0 800 435", "Run"}));
+    EXPECT_EQ(buttonText(), "pause");
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(timeText(), "00:00:00/02:00:00");
+    EXPECT_EQ(view->GetDurationText(), "02:00:00");
+    EXPECT_EQ(view->GetDurationSeconds(), 7200);
+    EXPECT_EQ(view->GetResolutionText(), "1280 x 720");
+    EXPECT_EQ(progress()->value(), 0);
+
+    openFilm("C:\\b.mp4");
+    EXPECT_EQ(window->windowTitle(), "Tesmira | C:\\b.mp4");
+}
+
+TEST_F(FilmViewTest, FailedOpenShowsRenderErrorAndChangesNothingElse) {
+    openFilm("/films/a.mp4");
+    engine->openSucceeds = false;
+    view->OpenFilm("/films/broken.mp4");
+    EXPECT_EQ(view->messages, QStringList{"Render Error"});
+    EXPECT_EQ(window->windowTitle(), "Tesmira | /films/a.mp4");
+    EXPECT_EQ(buttonText(), "pause");
+    EXPECT_EQ(view->GetResolutionText(), "0 x 0");
+    EXPECT_EQ(view->GetDurationText(), "00:00:00");
+    // Ticks find no film and leave everything as it was.
+    const QString before = timeText();
+    view->RefreshTick();
+    EXPECT_EQ(timeText(), before);
+}
+
+TEST_F(FilmViewTest, LabelsShowTheRecordOfTheCurrentSecond) {
+    host.records = {record(0.0, "N22.500000,E114.000000"), record(55.0, "N22.500100,E114.000100"),
+                    record(100.0, "S1.000000,W2.000000")};
+    openFilm();
+    EXPECT_EQ(speedText(), "0KM");
+    EXPECT_EQ(positionText(), "N22.500000,E114.000000");
+
+    engine->position = 2.95;
+    view->RefreshTick();
+    EXPECT_EQ(speedText(), "100KM");
+    EXPECT_EQ(positionText(), "S1.000000,W2.000000");
+    EXPECT_EQ(timeText(), "00:00:02/02:00:00");
+
+    unit = "MPH";
+    view->RefreshTick();
+    EXPECT_EQ(speedText(), "62M");
+    engine->position = 1.0;
+    view->RefreshTick();
+    EXPECT_EQ(speedText(), "34M");
+    EXPECT_EQ(positionText(), "N22.500100,E114.000100");
+
+    // An unknown unit leaves the speed text; the position still follows.
+    unit = "kmh";
+    engine->position = 2.0;
+    view->RefreshTick();
+    EXPECT_EQ(speedText(), "34M");
+    EXPECT_EQ(positionText(), "S1.000000,W2.000000");
+
+    // Past the last record: placeholders.
+    unit = "KMH";
+    engine->position = 3725.9;
+    view->RefreshTick();
+    EXPECT_EQ(timeText(), "01:02:05/02:00:00");
+    EXPECT_EQ(progress()->value(), 517);
+    EXPECT_EQ(speedText(), "000");
+    EXPECT_EQ(positionText(), "N00.0000,W000.0000");
+}
+
+TEST_F(FilmViewTest, ZeroDurationKeepsTheSliderAtTheStart) {
+    engine->duration = 0;
+    openFilm();
+    engine->position = 12.5;
+    view->RefreshTick();
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_EQ(timeText(), "00:00:12/00:00:00");
+}
+
+TEST_F(FilmViewTest, PauseAndPlayTellTheHost) {
+    openFilm();
+    engine->position = 37.8;
+    view->PlayPause();
+    EXPECT_EQ(engine->state, FilmEngine::Paused);
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 0);
+    EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
+
+    host.calls.clear();
+    view->PlayPause();
+    EXPECT_EQ(engine->state, FilmEngine::Running);
+    EXPECT_EQ(buttonText(), "pause");
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(host.calls, QStringList{"ResumeSync 37"});
+}
+
+TEST_F(FilmViewTest, WithoutAFilmOnlyStopActs) {
+    view->PlayPause();
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_FALSE(view->refreshTimerActive());
+
+    progress()->setValue(400);
+    view->StopFilm();
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
+    EXPECT_TRUE(engine->calls.contains("Stop"));
+
+    // Screenshot only makes the folder.
+    view->SaveScreenshot();
+    EXPECT_TRUE(QDir(dataDir.path() + "/screenshot").exists());
+    EXPECT_TRUE(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(FilmViewTest, StopRewindsAndTellsTheHost) {
+    openFilm();
+    engine->position = 100.0;
+    view->RefreshTick();
+    ASSERT_GT(progress()->value(), 0);
+    engine->calls.clear();
+    view->StopFilm();
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_EQ(engine->calls, (QStringList{"Stop", "SetPosition 0"}));
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
+    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 151);
+}
+
+TEST_F(FilmViewTest, PagingHoldsTheTimerAndReleaseSeeks) {
+    openFilm();
+    pressKey(Qt::Key_PageUp, false);
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_EQ(progress()->value(), 200);
+    releaseKey(Qt::Key_PageUp);
+    ASSERT_FALSE(engine->seeks.empty());
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(host.calls, QStringList{"ResumeSync 1440"});
+}
+
+TEST_F(FilmViewTest, SeekWhilePausedLeavesTimerAndHostAlone) {
+    host.records = {record(10.0, "N1.000000,E1.000000")};
+    openFilm();
+    view->PlayPause();
+    host.calls.clear();
+    const QString timeBefore = timeText();
+    const QString speedBefore = speedText();
+
+    pressKey(Qt::Key_PageUp);
+    ASSERT_FALSE(engine->seeks.empty());
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_EQ(timeText(), timeBefore);
+    EXPECT_EQ(speedText(), speedBefore);
+    EXPECT_EQ(engine->state, FilmEngine::Paused);
+}
+
+TEST_F(FilmViewTest, ReleaseAtTheEndActsAsEndOfFilm) {
+    openFilm();
+    engine->calls.clear();
+    pressKey(Qt::Key_End);
+    EXPECT_EQ(engine->calls, (QStringList{"SetPosition 0", "Stop"}));
+    EXPECT_EQ(engine->state, FilmEngine::Stopped);
+    EXPECT_EQ(progress()->value(), 1000);
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_EQ(host.calls, QStringList{"PlayNextFilm"});
+
+    // The engine reporting the end does the same.
+    host.calls.clear();
+    view->PlayPause();
+    host.calls.clear();
+    ASSERT_TRUE(engine->sink);
+    engine->sink(1);
+    EXPECT_EQ(engine->state, FilmEngine::Stopped);
+    EXPECT_EQ(progress()->value(), 1000);
+    EXPECT_EQ(host.calls, QStringList{"PlayNextFilm"});
+
+    engine->sink(3);
+    EXPECT_EQ(view->messages, QStringList{"Error"});
+    engine->sink(2);
+    EXPECT_EQ(view->messages.size(), 1);
+}
+
+TEST_F(FilmViewTest, DraggingStopsTheTimerUntilRelease) {
+    openFilm();
+    progress()->setSliderDown(true);
+    EXPECT_FALSE(view->refreshTimerActive());
+    progress()->setSliderPosition(250);
+    progress()->setSliderDown(false);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(progress(), &release);
+    ASSERT_FALSE(engine->seeks.empty());
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1800.0);
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(host.calls, QStringList{"ResumeSync 1800"});
+}
+
+TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
+    openFilm();
+    auto* volume = control<QSlider>(CFilmView::kVolumeId);
+    EXPECT_EQ(volume->minimum(), -10000);
+    EXPECT_EQ(volume->maximum(), 0);
+    EXPECT_EQ(volume->value(), 0);
+    volume->setValue(-2500);
+    EXPECT_EQ(engine->volumes.back(), -2500);
+}
+
+TEST_F(FilmViewTest, DroppedFilmsAreListedAndPlayedInOrder) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/films/one.MP4"), QUrl::fromLocalFile("/notes/readme.txt"),
+                  QUrl::fromLocalFile("/films/two.mov")});
+    QDragEnterEvent enter(QPoint(400, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &drop);
+    EXPECT_EQ(host.calls, (QStringList{"AddFileToList /films/one.MP4", "PlayFile /films/one.MP4",
+                                       "AddFileToList /notes/readme.txt",
+                                       "AddFileToList /films/two.mov", "PlayFile /films/two.mov"}));
+    EXPECT_EQ(host.currentFilm, "/films/two.mov");
+}
+
+TEST_F(FilmViewTest, PreviousAndNextAskTheListWithTheCurrentFilm) {
+    host.currentFilm = "/films/b.mp4";
+    control<QPushButton>(CFilmView::kPreviousId)->click();
+    control<QPushButton>(CFilmView::kNextId)->click();
+    EXPECT_EQ(host.calls, (QStringList{"PlayPrevious /films/b.mp4", "PlayNext /films/b.mp4"}));
+}
+
+TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
+    auto* area = control<CStrenchStatic>(CFilmView::kVideoAreaId);
+    doubleClick(area, area->rect().center());
+    EXPECT_FALSE(engine->fullScreen);  // no film
+
+    openFilm();
+    doubleClick(area, QPoint(3, 3));  // a corner lies outside the ellipse
+    EXPECT_FALSE(engine->fullScreen);
+    // Near the top of the area, under its middle: inside the ellipse once the point
+    // is taken in the pane's coordinates (the area starts 50 pixels down).
+    doubleClick(area, QPoint(area->width() / 2, 10));
+    EXPECT_TRUE(engine->fullScreen);
+    doubleClick(area, QPoint(3, 3));
+    EXPECT_FALSE(engine->fullScreen);
+    // Just inside the ellipse's lowest point, near the bottom of the area.
+    doubleClick(area, QPoint(area->width() / 2, area->height() - 3));
+    EXPECT_TRUE(engine->fullScreen);
+    // In full screen any double-click goes back.
+    doubleClick(control<QPushButton>(CFilmView::kStopId), QPoint(2, 2));
+    EXPECT_FALSE(engine->fullScreen);
+    doubleClick(view, QPoint(400, 50 + 435 / 2));
+    EXPECT_TRUE(engine->fullScreen);
+}
+
+TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
+    auto* area = control<CStrenchStatic>(CFilmView::kVideoAreaId);
+    const auto isBlack = [](const QImage& image, QPoint at) {
+        return image.pixelColor(at) == QColor(Qt::black);
+    };
+    // No film: the pane's own background above the video area is the idle picture,
+    // and the video area shows it stretched.
+    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+    EXPECT_TRUE(isBlack(area->grab().toImage(), area->rect().center()));
+
+    openFilm();
+    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+
+    // Pausing takes the picture id away: only a black frame remains.
+    view->PlayPause();
+    EXPECT_EQ(area->pictureId(), 0);
+    const QImage framed = area->grab().toImage();
+    EXPECT_TRUE(isBlack(framed, QPoint(0, 0)));
+    EXPECT_FALSE(isBlack(framed, area->rect().center()));
+    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+
+    // Stopped: the pane paints the idle picture again; the area keeps its id.
+    view->StopFilm();
+    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+    EXPECT_EQ(area->pictureId(), 0);
+    openFilm();
+    EXPECT_EQ(area->pictureId(), 151);
+}
+
+TEST_F(FilmViewTest, ScreenshotInTheSameSecondReplacesTheFirstWhole) {
+    openFilm();
+    const QString path = dataDir.path() + "/screenshot/20240131235959.bmp";
+    engine->frameBytes = QByteArray(300, 'A');
+    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    QFile first(path);
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), QByteArray(300, 'A'));
+    first.close();
+
+    engine->frameBytes = QByteArray(100, 'B');
+    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    QFile second(path);
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(second.readAll(), QByteArray(100, 'B'));
+    EXPECT_EQ(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files),
+              QStringList{"20240131235959.bmp"});
+}
+
+}  // namespace
+}  // namespace tesmira
