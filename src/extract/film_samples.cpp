@@ -1,6 +1,7 @@
 #include "extract/film_samples.h"
 
 #include <limits>
+#include <utility>
 
 namespace tesmira {
 
@@ -51,6 +52,7 @@ FilmSamples LoadFilmSamples(const std::filesystem::path& film,
         }
         result.integrityPassed = passed;
         result.hasSamples = passed >= 3;
+        result.records = std::move(records);
         return result;
     }
 
@@ -61,6 +63,7 @@ FilmSamples LoadFilmSamples(const std::filesystem::path& film,
         for (const auto& record : records) {
             result.samples.push_back(DeriveSample(record, FileType::Type60));
         }
+        result.records = std::move(records);
     }
     return result;
 }

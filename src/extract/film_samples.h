@@ -25,6 +25,7 @@ struct FilmSamples {
     bool hasSamples = false;
     std::optional<uint16_t> integrityPassed;  // type 50 only
     std::vector<DerivedSample> samples;       // every record the chosen locator returned
+    std::vector<VIDEO_GPS_RECORD_T> records;  // those records as read, same order (time stamps)
 };
 
 FilmSamples LoadFilmSamples(const std::filesystem::path& film,

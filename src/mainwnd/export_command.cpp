@@ -61,23 +61,9 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
         [err](const std::string& message) { std::fprintf(err, "tesmira: %s\n", message.c_str()); },
         locators);
 
-    // Time stamps need the raw records, which only the track formats use; the
-    // chosen locator is asked again rather than widening the sample type.
-    std::vector<VIDEO_GPS_RECORD_T> records;
-    bool haveRecords = false;
-    if (request.format != ExportFormat::Json && film.type != FileType::None) {
-        try {
-            const RecordLocator& locate =
-                film.type == FileType::Type50 ? locators.type50 : locators.type60;
-            haveRecords = locate(request.film, records);
-        } catch (...) {
-            haveRecords = false;  // the track is still written, without time stamps
-        }
-    }
-
     TrackExportInput input;
     input.film = &film;
-    input.records = haveRecords ? &records : nullptr;
+    input.records = &film.records;
     input.name = BaseName(request.film);
     const std::string document = ExportTrack(request.format, input);
 

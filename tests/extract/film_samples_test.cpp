@@ -83,6 +83,9 @@ TEST(FilmSamples, Type50AcceptanceByFirstStatusAndIntegrityCount) {
     ASSERT_EQ(s.samples.size(), 2u);
     EXPECT_DOUBLE_EQ(s.samples[0].speedKmh, 18.52);
     EXPECT_TRUE(d.messages.empty());
+    // The raw records kept beside the samples are the chosen locator's, not the rejected ones.
+    ASSERT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(s.records[0].status, 'A');
 
     // Neither gives records.
     Calls e;
@@ -91,6 +94,7 @@ TEST(FilmSamples, Type50AcceptanceByFirstStatusAndIntegrityCount) {
     EXPECT_EQ(s.type, FileType::None);
     EXPECT_FALSE(s.hasSamples);
     EXPECT_TRUE(s.samples.empty());
+    EXPECT_TRUE(s.records.empty());
     EXPECT_EQ(e.type60, 1);
 }
 
