@@ -79,6 +79,26 @@ TEST(RecordLocator, Type50TrackRules) {
     ASSERT_TRUE(LocateType50(dir.write("mov.mov", movImage), out));
     EXPECT_EQ(Speeds(out), (std::vector<double>{11}));
 
+    // A chunk offset box of either kind replaces one of the other kind, each
+    // read with its own entry width; the handler may follow "minf".
+    auto mixed = [&](const Bytes& first, const Bytes& second) {
+        Bytes image =
+            Cat({Ftyp(), Box("mdat", Bytes(65584 + 360, 0)),
+                 Box("moov",
+                     Box("trak", Box("mdia", Cat({Box("minf", Box("stbl", Cat({first, second}))),
+                                                  Hdlr("soun")}))))});
+        for (int i = 0; i < 3; ++i) PutAt(image, chunk + 65584 + i * 120, EncodeRecord(recs[i]));
+        return image;
+    };
+    ASSERT_TRUE(LocateType50(
+        dir.write("co64-last.mp4", mixed(Stco({uint32_t(chunk)}), Co64({chunk + 240, chunk}))),
+        out));
+    EXPECT_EQ(Speeds(out), (std::vector<double>{12, 10}));
+    ASSERT_TRUE(LocateType50(dir.write("stco-last.mp4", mixed(Co64({chunk + 240, chunk}),
+                                                              Stco({uint32_t(chunk + 120)}))),
+                             out));
+    EXPECT_EQ(Speeds(out), (std::vector<double>{11}));
+
     // A later "hdlr" in the same "mdia" replaces the earlier handler type.
     const Bytes relabelled = Cat(
         {Ftyp(), Box("mdat", Bytes(65584 + 120, 0)),
