@@ -95,7 +95,8 @@ bool CreateDirectoryPath(const std::string& path) {
     bool created = false;
     for (size_t i = 0; i < full.size(); ++i) {
         if (full[i] != '/' || i == 0 || full[i - 1] == '/') continue;
-        created = ::mkdir(full.substr(0, i).c_str(), 0755) == 0;
+        // Private to the user, as the XDG rules ask of a data home made on demand.
+        created = ::mkdir(full.substr(0, i).c_str(), 0700) == 0;
     }
     return created;
 }

@@ -41,7 +41,8 @@ std::string ExecutablePath(const char* argv0);
 std::string BuildCommandLineFilm(const std::vector<std::string>& arguments);
 
 // Creates every directory along `path` ("/a/b" makes "/a", then "/a/b"); an existing
-// directory is passed over. True when the deepest directory was newly created.
+// directory is passed over and keeps its permissions; a new one is made 0700.
+// True when the deepest directory was newly created.
 bool CreateDirectoryPath(const std::string& path);
 
 // Start-up: DataFolder, CommandLineFilm, and the data folder created on disk.

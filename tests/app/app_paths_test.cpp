@@ -60,8 +60,22 @@ TEST(CommandLine, ArgumentsAreJoinedWithSingleSpacesWithoutOptions) {
 TEST(CreateDirectoryPath, CreatesEveryLevelAndReportsTheDeepest) {
     TempDir dir;
     const std::string deep = dir.path() + "/a/b/c";
+    const mode_t savedMask = ::umask(022);
     EXPECT_TRUE(CreateDirectoryPath(deep));
+    ::umask(savedMask);
     EXPECT_TRUE(isDirectory(deep));
+    // Every level made is private to the user (a new data home included); the
+    // existing temporary folder keeps its own bits.
+    for (const std::string& level : {dir.path() + "/a", dir.path() + "/a/b", deep}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(level.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << level;
+    }
+    ::chmod(dir.path().c_str(), 0750);
+    EXPECT_FALSE(CreateDirectoryPath(dir.path()));
+    struct stat top {};
+    ASSERT_EQ(::stat(dir.path().c_str(), &top), 0);
+    EXPECT_EQ(top.st_mode & 0777, 0750u);
     EXPECT_FALSE(CreateDirectoryPath(deep + "/"));  // exists already
     EXPECT_TRUE(isDirectory(deep));
     EXPECT_FALSE(CreateDirectoryPath(""));
