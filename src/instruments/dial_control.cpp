@@ -29,6 +29,10 @@ void DialControl::SetPeriod(int milliseconds) {
     replay_.SetPeriod(milliseconds);
 }
 
+void DialControl::SetPosition(int position) {
+    replay_.SetPosition(position);
+}
+
 void DialControl::StartAt(int position) {
     if (replay_.StartAt(position)) timer1_.start(replay_.Period());
 }

@@ -22,6 +22,8 @@ public:
     // With values: discards them, stops timer 1, deactivates and repaints. Otherwise nothing.
     void ClearValues();
     void SetPeriod(int milliseconds);
+    // Sets the position only: the active flag and timer 1 stay as they are.
+    void SetPosition(int position);
     // Shows the sample before `position`, activates, and steps on every period (when above 0).
     void StartAt(int position);
     // Stops timer 1; the needle stays where it is.

@@ -17,6 +17,8 @@ public:
     bool ClearValues();
 
     void SetPeriod(int milliseconds) { period_ = milliseconds; }
+    // A film load rewinds to the first sample without activating or touching a timer.
+    void SetPosition(int position) { position_ = position; }
     // Sets the position and activates; returns whether the timer is to run (period above 0).
     bool StartAt(int position);
     // Hides the needle; the position and the values stay.

@@ -310,5 +310,30 @@ TEST(CompassCtrl, TimerStopsOnTheLastSample) {
     EXPECT_EQ(compass.CurrentFrame(), 190);
 }
 
+TEST(CompassCtrl, FilmLoadRewindsToTheFirstSampleWithoutStarting) {
+    App();
+    CCompassCtrl compass;
+    for (double v : {10.0, 20.0, 30.0}) compass.AddValue(v);
+    compass.SetPeriod(250);
+    compass.StartAt(3);
+    // The next film: values cleared, period 1000, position 0, one value per sample.
+    compass.ClearValues();
+    compass.SetPeriod(1000);
+    compass.SetPosition(0);
+    compass.AddValue(90.0);
+    EXPECT_EQ(compass.Position(), 0);
+    EXPECT_FALSE(compass.Active());
+    EXPECT_FALSE(compass.TimerRunning());
+    EXPECT_EQ(compass.CurrentFrame(), kNoNeedle);
+    // Setting the position while running keeps the timer and the needle on.
+    compass.StartAt(1);
+    compass.SetPosition(0);
+    EXPECT_TRUE(compass.TimerRunning());
+    EXPECT_EQ(compass.CurrentFrame(), 0);
+    compass.TimerTick();
+    EXPECT_EQ(compass.CurrentFrame(), 270);
+    compass.Halt();
+}
+
 }  // namespace
 }  // namespace tesmira

@@ -81,5 +81,18 @@ TEST(DialReplay, HaltHidesButKeepsPositionAndValues) {
     EXPECT_DOUBLE_EQ(r.WithValues([](const std::vector<double>& v) { return v[1]; }), 2.0);
 }
 
+TEST(DialReplay, SetPositionMovesOnlyThePosition) {
+    DialReplay r;
+    r.AddValue(1.0);
+    r.AddValue(2.0);
+    r.SetPosition(2);
+    EXPECT_FALSE(r.Active());  // not activated
+    EXPECT_EQ(r.Position(), 2);
+    EXPECT_FALSE(r.Tick());  // the next tick sees the new position
+    r.SetPosition(0);
+    EXPECT_TRUE(r.Tick());
+    EXPECT_EQ(r.Position(), 1);
+}
+
 }  // namespace
 }  // namespace tesmira
