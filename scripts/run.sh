@@ -5,8 +5,9 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 "$ROOT/scripts/setup-deps.sh"
 "$ROOT/scripts/build.sh"
-BIN="$ROOT/build/src/tesmira"
-DEMO="$ROOT/build/demo/demo.MOV"
+BUILD="${TESMIRA_BUILD_DIR:-$ROOT/build}"
+BIN="$BUILD/src/tesmira"
+DEMO="$BUILD/demo/demo.MOV"
 if [ $# -eq 0 ]; then
     set -- "$DEMO"
 fi

@@ -21,8 +21,15 @@ for p in "${PACKAGES[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup-deps: missing ${missing[*]}; run this script as root or install sudo" >&2
+        exit 1
+    fi
+    SUDO=(sudo)
+fi
 echo "setup-deps: installing ${missing[*]}" >&2
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >&2
+"${SUDO[@]}" apt-get update -qq >&2
+# Through env: sudo resets the environment, and an asking debconf would stall the install.
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2

@@ -97,7 +97,13 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
     if (std::fclose(f.release()) != 0 || !written) {
         std::fprintf(err, "tesmira: cannot write '%s': %s\n", path.c_str(),
                      std::strerror(written ? errno : savedErrno));
-        std::remove(path.c_str());
+        // Only a half-written regular file is taken away; a device or a
+        // symbolic link named as the output is not ours to delete.
+        std::error_code statusError;
+        if (std::filesystem::symlink_status(path, statusError).type() ==
+            std::filesystem::file_type::regular) {
+            std::remove(path.c_str());
+        }
         return 1;
     }
     return 0;

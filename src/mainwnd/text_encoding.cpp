@@ -82,8 +82,17 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 void AppendXmlText(std::string& out, std::string_view text) {
-    for (const char c : ToValidUtf8(text)) {
+    const std::string valid = ToValidUtf8(text);
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const char c = valid[i];
         const auto u = static_cast<uint8_t>(c);
+        // U+FFFE and U+FFFF are well-formed UTF-8 but no XML 1.0 character.
+        if (u == 0xEF && valid.compare(i + 1, 1, "\xBF") == 0 && i + 2 < valid.size() &&
+            (static_cast<uint8_t>(valid[i + 2]) & 0xFE) == 0xBE) {
+            out += kReplacement;
+            i += 2;
+            continue;
+        }
         switch (c) {
             case '&':
                 out += "&amp;";

@@ -14,7 +14,8 @@ std::string ToValidUtf8(std::string_view bytes);
 void AppendJsonString(std::string& out, std::string_view text);
 
 // Appends ToValidUtf8(text) escaped for XML character data and attribute values;
-// characters XML 1.0 cannot carry (controls other than tab, LF, CR) become U+FFFD.
+// characters XML 1.0 cannot carry (controls other than tab, LF, CR; U+FFFE, U+FFFF)
+// become U+FFFD.
 void AppendXmlText(std::string& out, std::string_view text);
 
 // Appends an RFC 4180 field: always quoted, quotes doubled.

@@ -227,6 +227,20 @@ TEST(ExportCli, ExitCodesAndMessages) {
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/out.json'"), std::string::npos);
 
+    // An output that takes no data: the failure is reported, and a link named
+    // as the output is left where it was.
+    const fs::path full = Scratch("full.json");
+    fs::remove(full);
+    fs::create_symlink("/dev/full", full);
+    const ProcessRun noSpace =
+        Tesmira("--export json " + film + " -o " + ShellQuote(full.string()));
+    EXPECT_EQ(noSpace.status, 1);
+    EXPECT_EQ(Lines(noSpace.err), 1u) << noSpace.err;
+    EXPECT_TRUE(fs::is_symlink(full));
+    const ProcessRun fullStdout = Tesmira("--export csv " + film + " >/dev/full");
+    EXPECT_EQ(fullStdout.status, 1);
+    EXPECT_NE(fullStdout.err.find("cannot write to standard output"), std::string::npos);
+
     // The film itself as the output: refused, the film stays as it was.
     const fs::path copy = Scratch("copy.MOV");
     fs::copy_file(MakeTestFilm(o), copy, fs::copy_options::overwrite_existing);

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "mainwnd/text_encoding.h"
 #include "mainwnd/track_texts.h"
 #include "support/command_runner.h"
 
@@ -173,6 +174,17 @@ TEST(TrackExport, TextsWithAnyBytesStayValid) {
 
     const std::string gpx = Export(ExportFormat::Gpx, film);
     EXPECT_NE(gpx.find("<name>film &lt;1&gt; &amp; &quot;two&quot;.MP4</name>"), std::string::npos);
+
+    // U+FFFE and U+FFFF are well-formed UTF-8 yet no XML character; U+FFFD stays.
+    std::string xml;
+    AppendXmlText(xml,
+                  "a\xef\xbf\xbe"
+                  "b\xef\xbf\xbf"
+                  "c\xef\xbf\xbd\xef\xbf");
+    EXPECT_EQ(xml,
+              "a\xef\xbf\xbd"
+              "b\xef\xbf\xbd"
+              "c\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd");
 }
 
 // Splits one CSV record (quoted fields may hold commas and doubled quotes).
