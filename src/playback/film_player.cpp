@@ -260,6 +260,7 @@ bool CFilmPlayer::Close() {
     fullScreen_ = false;
     if (video_) {
         video_->hide();
+        leaveFullScreenState();
         video_->setMessageDrain(nullptr);
         if (video_->parentWidget() || video_->isWindow()) video_->setParent(nullptr);
         video_->clearPicture();
@@ -391,6 +392,7 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
     if (!video_ || !owner_ || !filmOpen()) return true;
     if (fullScreen_) {
         video_->hide();
+        leaveFullScreenState();
         video_->setMessageDrain(nullptr);
         video_->setParent(owner_.data(), Qt::Widget);
         fullScreen_ = false;
@@ -405,6 +407,12 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
         fullScreen_ = true;
     }
     return true;
+}
+
+void CFilmPlayer::leaveFullScreenState() {
+    // The widget keeps its full-screen state through reparenting; left set, the next
+    // showFullScreen would change nothing and the window would open as a plain one.
+    video_->setWindowState(video_->windowState() & ~Qt::WindowFullScreen);
 }
 
 bool CFilmPlayer::IsFullScreen() const {

@@ -129,6 +129,7 @@ private:
     bool setFlag(const char* name, bool value);
     bool command(std::initializer_list<const char*> args);
     void markSeek(double seconds);
+    void leaveFullScreenState();
 
     static constexpr int kSeekReportMs = 3000;
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -346,11 +347,25 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
     EXPECT_EQ(video->geometry(), owner().rect());
     EXPECT_TRUE(video->isVisible());
 
+    EXPECT_FALSE(video->windowState() & Qt::WindowFullScreen);
+
+    // A second time the window is full screen again, not a plain window of screen size.
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    ASSERT_NE(video->windowHandle(), nullptr);
+    EXPECT_TRUE(video->windowHandle()->windowStates() & Qt::WindowFullScreen);
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+
     // Closing in full screen leaves no full-screen window and no flag behind.
     EXPECT_TRUE(player.ToggleFullScreen(&owner()));
     player.Close();
     EXPECT_FALSE(player.IsFullScreen());
     EXPECT_FALSE(video->isVisible());
+    EXPECT_FALSE(video->windowState() & Qt::WindowFullScreen);
+    // Nor does the next film's first full screen fall short.
+    ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    ASSERT_NE(video->windowHandle(), nullptr);
+    EXPECT_TRUE(video->windowHandle()->windowStates() & Qt::WindowFullScreen);
 }
 
 TEST_F(FilmPlayerTest, OwnerDestroyedWithAFilmOpenLeavesAWorkingEngine) {
