@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -21,9 +22,11 @@ namespace tesmira {
 
 namespace {
 
-// The one line written when a film cannot be opened; the number is fixed.
+// The one line written when a film cannot be opened; the number is fixed, and the formatted
+// text is followed by one more line feed.
 void reportOpenFailure() {
     std::printf("RenderFile failed %d\r\n", 282);
+    std::putchar('\n');
     std::fflush(stdout);
 }
 
@@ -331,9 +334,15 @@ bool CFilmPlayer::SetPosition(double seconds) {
     if (!filmOpen() || !std::isfinite(seconds)) return false;
     // A negative absolute seek would count from the end of the film.
     if (seconds < 0.0) seconds = 0.0;
-    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    // Positions travel in 100-ns units, truncated; the bound keeps the conversion defined.
+    constexpr std::int64_t kUnitsPerSecond = 10'000'000;
+    const double scaled = std::min(seconds * static_cast<double>(kUnitsPerSecond), 9.0e18);
+    const auto units = static_cast<std::int64_t>(scaled);
+    // Written out exactly, so that mpv seeks to the truncated value and no other.
+    const QByteArray target = QByteArray::number(units / kUnitsPerSecond) + '.' +
+                              QByteArray::number(units % kUnitsPerSecond).rightJustified(7, '0');
     if (!command({"seek", target.constData(), "absolute+keyframes"})) return false;
-    markSeek(seconds);
+    markSeek(static_cast<double>(units) / static_cast<double>(kUnitsPerSecond));
     return true;
 }
 

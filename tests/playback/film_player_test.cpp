@@ -160,6 +160,10 @@ TEST_F(FilmPlayerTest, SeeksToKeyFrameNearTarget) {
     ASSERT_TRUE(player.SetPosition(12.5));
     // The requested position is reported until the seek is done.
     EXPECT_DOUBLE_EQ(position(player), 12.5);
+    // Targets are truncated to whole 100-ns units, never rounded up.
+    ASSERT_TRUE(player.SetPosition(1.23456789));
+    EXPECT_DOUBLE_EQ(position(player), 1.2345678);
+    ASSERT_TRUE(player.SetPosition(12.5));
     // Key frames every 2 s: the seek ends within one interval of the target.
     EXPECT_TRUE(pumpUntil([&] {
         const double p = position(player);
@@ -288,7 +292,7 @@ TEST_F(FilmPlayerTest, NonFilmFailsWithTheDebugLine) {
         const bool opened = player.Open(path, &owner(), &recorder_);
         const std::string out = capture.finish();
         EXPECT_FALSE(opened);
-        EXPECT_EQ(out, "RenderFile failed 282\r\n");
+        EXPECT_EQ(out, "RenderFile failed 282\r\n\n");
         int s = 0;
         EXPECT_FALSE(player.GetState(s));
         EXPECT_FALSE(player.Run());
