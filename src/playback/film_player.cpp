@@ -412,7 +412,8 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
         video_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
         if (QScreen* screen = QGuiApplication::primaryScreen())
             video_->setGeometry(screen->geometry());
-        video_->showFullScreen();
+        // A film without picture has no video window: nothing covers the screen.
+        if (hasVideo_) video_->showFullScreen();
         fullScreen_ = true;
     }
     return true;

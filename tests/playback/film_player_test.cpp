@@ -257,6 +257,14 @@ TEST_F(FilmPlayerTest, SoundOnlyFilmHasNoPicture) {
     EXPECT_EQ(player.GetDuration(), 2);
     EXPECT_FALSE(player.videoWidget()->isVisibleTo(&owner()));
     EXPECT_FALSE(player.SaveCurrentImage(QDir::temp().filePath("sound_only.bmp")));
+    // Full screen is only a flag here: no black window covers the screen.
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    EXPECT_TRUE(player.IsFullScreen());
+    EXPECT_FALSE(player.videoWidget()->isVisible());
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    EXPECT_FALSE(player.IsFullScreen());
+    EXPECT_FALSE(player.videoWidget()->isVisible());
+    EXPECT_EQ(player.videoWidget()->parentWidget(), &owner());
     // Still plays to its end and says so.
     ASSERT_TRUE(player.Run());
     EXPECT_TRUE(pumpUntil([&] { return !recorder_.codes.empty(); }));
