@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -21,9 +22,11 @@ namespace tesmira {
 
 namespace {
 
-// The one line written when a film cannot be opened; the number is fixed.
+// The one line written when a film cannot be opened; the number is fixed, and the formatted
+// text is followed by one more line feed.
 void reportOpenFailure() {
     std::printf("RenderFile failed %d\r\n", 282);
+    std::putchar('\n');
     std::fflush(stdout);
 }
 
@@ -260,6 +263,7 @@ bool CFilmPlayer::Close() {
     fullScreen_ = false;
     if (video_) {
         video_->hide();
+        leaveFullScreenState();
         video_->setMessageDrain(nullptr);
         if (video_->parentWidget() || video_->isWindow()) video_->setParent(nullptr);
         video_->clearPicture();
@@ -330,9 +334,15 @@ bool CFilmPlayer::SetPosition(double seconds) {
     if (!filmOpen() || !std::isfinite(seconds)) return false;
     // A negative absolute seek would count from the end of the film.
     if (seconds < 0.0) seconds = 0.0;
-    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    // Positions travel in 100-ns units, truncated; the bound keeps the conversion defined.
+    constexpr std::int64_t kUnitsPerSecond = 10'000'000;
+    const double scaled = std::min(seconds * static_cast<double>(kUnitsPerSecond), 9.0e18);
+    const auto units = static_cast<std::int64_t>(scaled);
+    // Written out exactly, so that mpv seeks to the truncated value and no other.
+    const QByteArray target = QByteArray::number(units / kUnitsPerSecond) + '.' +
+                              QByteArray::number(units % kUnitsPerSecond).rightJustified(7, '0');
     if (!command({"seek", target.constData(), "absolute+keyframes"})) return false;
-    markSeek(seconds);
+    markSeek(static_cast<double>(units) / static_cast<double>(kUnitsPerSecond));
     return true;
 }
 
@@ -391,6 +401,7 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
     if (!video_ || !owner_ || !filmOpen()) return true;
     if (fullScreen_) {
         video_->hide();
+        leaveFullScreenState();
         video_->setMessageDrain(nullptr);
         video_->setParent(owner_.data(), Qt::Widget);
         fullScreen_ = false;
@@ -401,10 +412,17 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
         video_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
         if (QScreen* screen = QGuiApplication::primaryScreen())
             video_->setGeometry(screen->geometry());
-        video_->showFullScreen();
+        // A film without picture has no video window: nothing covers the screen.
+        if (hasVideo_) video_->showFullScreen();
         fullScreen_ = true;
     }
     return true;
+}
+
+void CFilmPlayer::leaveFullScreenState() {
+    // The widget keeps its full-screen state through reparenting; left set, the next
+    // showFullScreen would change nothing and the window would open as a plain one.
+    video_->setWindowState(video_->windowState() & ~Qt::WindowFullScreen);
 }
 
 bool CFilmPlayer::IsFullScreen() const {

@@ -50,7 +50,8 @@ public:
     // thread until mpv has loaded the film or given it up (it pumps only mpv's own events, never
     // Qt's, and gives up after openTimeoutMs), so failure is known when it returns: a file
     // without a playable sound or picture track, or that cannot be read, writes
-    // "RenderFile failed 282\r\n" to standard output and returns false, with the engine closed.
+    // "RenderFile failed 282\r\n" and a line feed to standard output and returns false, with
+    // the engine closed.
     bool Open(const QString& path, QWidget* owner, QObject* notify);
     // Safe when nothing is open. Always true.
     bool Close();
@@ -70,7 +71,7 @@ public:
     // the engine has finished the seek.
     bool GetPosition(double& seconds) const;
     // Seeks to a key frame next to `seconds` (mpv takes the one in the direction of travel);
-    // negative positions mean the start.
+    // negative positions mean the start. The target is truncated to whole 100-ns units.
     bool SetPosition(double seconds);
     // Whole seconds, truncated; 0 when unknown.
     int GetDuration() const;
@@ -129,6 +130,7 @@ private:
     bool setFlag(const char* name, bool value);
     bool command(std::initializer_list<const char*> args);
     void markSeek(double seconds);
+    void leaveFullScreenState();
 
     static constexpr int kSeekReportMs = 3000;
 

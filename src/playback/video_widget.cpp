@@ -150,6 +150,13 @@ void VideoWidget::resizeEvent(QResizeEvent* event) {
     if (hasFrame_) render(false);
 }
 
+void VideoWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Frames and sizes that came while hidden were not drawn (a hidden widget gets its resize
+    // before it counts as visible); a paused film sends no new frame, so draw the current one.
+    if (hasFrame_) render(false);
+}
+
 bool VideoWidget::forwardToDrain(QEvent* event) {
     if (!isWindow() || !drain_) return false;
     if (auto* mouse = dynamic_cast<QMouseEvent*>(event)) {

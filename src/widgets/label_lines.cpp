@@ -30,13 +30,16 @@ std::vector<std::u16string> BreakLabelLines(std::u16string_view text, int width,
     std::vector<std::u16string> lines;
     std::size_t lineStart = 0;
     std::size_t i = 0;
+    bool afterPair = false;
     while (i < text.size()) {
         if (isLineBreakPair(text, i)) {
             lines.emplace_back(text.substr(lineStart, i - lineStart));
             i += 2;
             lineStart = i;
+            afterPair = true;
             continue;
         }
+        afterPair = false;
         const std::size_t next = i + charLength(text, i);
         if (measure(text.substr(lineStart, next - lineStart)) <= width) {
             i = next;
@@ -60,7 +63,8 @@ std::vector<std::u16string> BreakLabelLines(std::u16string_view text, int width,
         }
         lineStart = i;
     }
-    if (lineStart < text.size()) lines.emplace_back(text.substr(lineStart));
+    // What is left is the last line, even when a pair at the very end leaves nothing.
+    if (lineStart < text.size() || afterPair) lines.emplace_back(text.substr(lineStart));
     return lines;
 }
 

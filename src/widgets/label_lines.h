@@ -18,7 +18,8 @@ using TextWidthFn = std::function<int(std::u16string_view)>;
 // overflowing character, or at its last space (which is dropped) when it has
 // one and does not end in one. A line always keeps at least one character, so
 // a label narrower than a single character still terminates. Surrogate pairs
-// are never split. An empty remainder at the end gives no line.
+// are never split. A pair at the very end is followed by an empty last line
+// (which counts when the lines are centred); an empty text has no lines.
 std::vector<std::u16string> BreakLabelLines(std::u16string_view text, int width,
                                             const TextWidthFn& measure);
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -159,6 +160,10 @@ TEST_F(FilmPlayerTest, SeeksToKeyFrameNearTarget) {
     ASSERT_TRUE(player.SetPosition(12.5));
     // The requested position is reported until the seek is done.
     EXPECT_DOUBLE_EQ(position(player), 12.5);
+    // Targets are truncated to whole 100-ns units, never rounded up.
+    ASSERT_TRUE(player.SetPosition(1.23456789));
+    EXPECT_DOUBLE_EQ(position(player), 1.2345678);
+    ASSERT_TRUE(player.SetPosition(12.5));
     // Key frames every 2 s: the seek ends within one interval of the target.
     EXPECT_TRUE(pumpUntil([&] {
         const double p = position(player);
@@ -252,6 +257,14 @@ TEST_F(FilmPlayerTest, SoundOnlyFilmHasNoPicture) {
     EXPECT_EQ(player.GetDuration(), 2);
     EXPECT_FALSE(player.videoWidget()->isVisibleTo(&owner()));
     EXPECT_FALSE(player.SaveCurrentImage(QDir::temp().filePath("sound_only.bmp")));
+    // Full screen is only a flag here: no black window covers the screen.
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    EXPECT_TRUE(player.IsFullScreen());
+    EXPECT_FALSE(player.videoWidget()->isVisible());
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    EXPECT_FALSE(player.IsFullScreen());
+    EXPECT_FALSE(player.videoWidget()->isVisible());
+    EXPECT_EQ(player.videoWidget()->parentWidget(), &owner());
     // Still plays to its end and says so.
     ASSERT_TRUE(player.Run());
     EXPECT_TRUE(pumpUntil([&] { return !recorder_.codes.empty(); }));
@@ -287,7 +300,7 @@ TEST_F(FilmPlayerTest, NonFilmFailsWithTheDebugLine) {
         const bool opened = player.Open(path, &owner(), &recorder_);
         const std::string out = capture.finish();
         EXPECT_FALSE(opened);
-        EXPECT_EQ(out, "RenderFile failed 282\r\n");
+        EXPECT_EQ(out, "RenderFile failed 282\r\n\n");
         int s = 0;
         EXPECT_FALSE(player.GetState(s));
         EXPECT_FALSE(player.Run());
@@ -346,11 +359,25 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
     EXPECT_EQ(video->geometry(), owner().rect());
     EXPECT_TRUE(video->isVisible());
 
+    EXPECT_FALSE(video->windowState() & Qt::WindowFullScreen);
+
+    // A second time the window is full screen again, not a plain window of screen size.
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    ASSERT_NE(video->windowHandle(), nullptr);
+    EXPECT_TRUE(video->windowHandle()->windowStates() & Qt::WindowFullScreen);
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+
     // Closing in full screen leaves no full-screen window and no flag behind.
     EXPECT_TRUE(player.ToggleFullScreen(&owner()));
     player.Close();
     EXPECT_FALSE(player.IsFullScreen());
     EXPECT_FALSE(video->isVisible());
+    EXPECT_FALSE(video->windowState() & Qt::WindowFullScreen);
+    // Nor does the next film's first full screen fall short.
+    ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
+    EXPECT_TRUE(player.ToggleFullScreen(&owner()));
+    ASSERT_NE(video->windowHandle(), nullptr);
+    EXPECT_TRUE(video->windowHandle()->windowStates() & Qt::WindowFullScreen);
 }
 
 TEST_F(FilmPlayerTest, OwnerDestroyedWithAFilmOpenLeavesAWorkingEngine) {

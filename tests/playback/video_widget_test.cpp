@@ -70,5 +70,36 @@ TEST(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
     EXPECT_FALSE(video->hasFrame());
 }
 
+TEST(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
+    test::ensureApplication();
+    const QString film = test::patternFilm(59.9);
+    ASSERT_FALSE(film.isEmpty());
+    QWidget owner;
+    owner.resize(320, 240);
+    owner.show();
+    CFilmPlayer player;
+    ASSERT_TRUE(player.Open(film, &owner, nullptr));
+    VideoWidget* video = player.videoWidget();
+    ASSERT_NE(video, nullptr);
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 3; }));
+    ASSERT_TRUE(player.Pause());
+    test::pumpFor(300);
+
+    // No new frame comes while paused: the one shown must still fill the screen.
+    ASSERT_TRUE(player.ToggleFullScreen(&owner));
+    test::pumpFor(300);
+    ASSERT_NE(video->size(), QSize(320, 240));
+    EXPECT_EQ(video->picture().size(), video->size() * video->devicePixelRatioF());
+
+    // The owner changes size meanwhile; back in it the picture fits the new size.
+    owner.resize(200, 150);
+    ASSERT_TRUE(player.ToggleFullScreen(&owner));
+    test::pumpFor(300);
+    EXPECT_EQ(video->size(), QSize(200, 150));
+    EXPECT_EQ(video->picture().size(), QSize(200, 150) * video->devicePixelRatioF());
+    EXPECT_FALSE(columnIsBlack(video->picture(), 100));
+}
+
 }  // namespace
 }  // namespace tesmira

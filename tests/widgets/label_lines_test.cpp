@@ -37,8 +37,11 @@ TEST(LabelLines, LineBreakPairsEndLinesAndAreDropped) {
     EXPECT_EQ(BreakLabelLines(u"AB\nCD", 100, fixedWidth), Lines{u"AB\nCD"});
     // Two pairs in a row give an empty line between.
     EXPECT_EQ(BreakLabelLines(u"A\r\n\r\nB", 100, fixedWidth), (Lines{u"A", u"", u"B"}));
-    // A pair at the very end leaves nothing for a further line.
-    EXPECT_EQ(BreakLabelLines(u"AB\r\n", 100, fixedWidth), Lines{u"AB"});
+    // A pair at the very end leaves an empty last line.
+    EXPECT_EQ(BreakLabelLines(u"AB\r\n", 100, fixedWidth), (Lines{u"AB", u""}));
+    EXPECT_EQ(BreakLabelLines(u"\n\r", 100, fixedWidth), (Lines{u"", u""}));
+    // A last character taken alone by a too narrow label leaves nothing behind.
+    EXPECT_EQ(BreakLabelLines(u"AB", 5, fixedWidth), (Lines{u"A", u"B"}));
 }
 
 TEST(LabelLines, NoLineEndsInsideALineBreakPair) {
