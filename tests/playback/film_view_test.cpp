@@ -389,8 +389,8 @@ TEST_F(FilmViewTest, EveryButtonThatMovesTheSliderSeeksOnRelease) {
     // ends the interaction as much as the left button's does.
     openFilm();
     const QPointF at(progress()->width() / 2, progress()->height() / 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, progress()->mapToGlobal(at),
-                      Qt::MiddleButton, Qt::MiddleButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, progress()->mapToGlobal(at), Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
     QApplication::sendEvent(progress(), &press);
     QMouseEvent release(QEvent::MouseButtonRelease, at, progress()->mapToGlobal(at),
                         Qt::MiddleButton, Qt::NoButton, Qt::NoModifier);
