@@ -470,6 +470,18 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     EXPECT_FALSE(engine->fullScreen);
     doubleClick(view, QPoint(400, 50 + 435 / 2));
     EXPECT_TRUE(engine->fullScreen);
+
+    // A double-click in a window of its own, a message box say, is that window's
+    // business: full screen stays and the window gets the click.
+    struct ClickCounter : QWidget {
+        int doubleClicks = 0;
+        void mouseDoubleClickEvent(QMouseEvent*) override { ++doubleClicks; }
+    } other;
+    other.resize(100, 100);
+    other.show();
+    doubleClick(&other, QPoint(50, 50));
+    EXPECT_TRUE(engine->fullScreen);
+    EXPECT_EQ(other.doubleClicks, 1);
 }
 
 TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
