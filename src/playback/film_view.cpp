@@ -420,16 +420,15 @@ bool CFilmView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CFilmView::handleDoubleClick(QWidget* target, const QPointF& position) {
+    // Only the pane's own clicks count. The full-screen picture is a window of
+    // its own, but it hands its clicks on to the video area, so they come here
+    // as the area's; other windows (a message box, say) keep theirs.
     const bool inView = target == this || isAncestorOf(target);
-    if (!filmLoaded()) return false;
+    if (!inView || !filmLoaded()) return false;
     if (engine_->IsFullScreen()) {
-        // The full-screen picture is a window of its own; any double-click in
-        // it or in the pane leaves full screen.
-        if (!inView && target->window() == window()) return false;
         engine_->ToggleFullScreen(videoArea_);
         return true;
     }
-    if (!inView) return false;
     const QPoint point = target->mapTo(this, position.toPoint());
     if (!QRegion(videoArea_->geometry(), QRegion::Ellipse).contains(point)) return false;
     engine_->ToggleFullScreen(videoArea_);

@@ -9,8 +9,11 @@ namespace tesmira {
 ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
 
 void ProgressSlider::mouseReleaseEvent(QMouseEvent* event) {
+    // The style may let another button than the left one drag the thumb; the
+    // drag ends with that button's release.
+    const bool wasDown = isSliderDown();
     QSlider::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) emit endTrack();
+    if (event->button() == Qt::LeftButton || (wasDown && !isSliderDown())) emit endTrack();
 }
 
 void ProgressSlider::keyReleaseEvent(QKeyEvent* event) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include "extract/film_samples.h"
 #include "playback/film_view.h"
 #include "playback/standalone_host.h"
+#include "playback/video_widget.h"
 #include "support/test_films.h"
 #include "widgets/x_static.h"
 
@@ -196,6 +198,31 @@ TEST_F(FilmViewPlayerTest, ReleaseAtTheEndMovesToTheNextFilm) {
     // Back to the first with the previous button.
     qobject_cast<QPushButton*>(view->control(CFilmView::kPreviousId))->click();
     EXPECT_EQ(host.CurrentFilm(), filmA);
+}
+
+TEST_F(FilmViewPlayerTest, DoubleClicksOnThePictureEnterAndLeaveFullScreen) {
+    host.PlayFile(filmA);
+    QWidget* area = view->control(CFilmView::kVideoAreaId);
+    ASSERT_NE(area, nullptr);
+    auto* picture = area->findChild<VideoWidget*>();
+    ASSERT_NE(picture, nullptr);
+    const auto doubleClick = [](QWidget* target) {
+        const QPointF at(target->width() / 2, target->height() / 2);
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+
+    doubleClick(picture);
+    ASSERT_TRUE(view->engine().IsFullScreen());
+    EXPECT_TRUE(picture->isWindow());
+
+    // The full-screen picture is a window of its own; its double-click still
+    // brings it back into the pane.
+    doubleClick(picture);
+    EXPECT_FALSE(view->engine().IsFullScreen());
+    EXPECT_EQ(picture->parentWidget(), area);
+    EXPECT_EQ(picture->geometry(), area->rect());
 }
 
 TEST_F(FilmViewPlayerTest, AFileThatIsNoFilmGivesRenderError) {

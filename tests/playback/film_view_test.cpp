@@ -384,6 +384,38 @@ TEST_F(FilmViewTest, DraggingStopsTheTimerUntilRelease) {
     EXPECT_EQ(host.calls, QStringList{"ResumeSync 1800"});
 }
 
+TEST_F(FilmViewTest, EveryButtonThatMovesTheSliderSeeksOnRelease) {
+    // Some styles let the middle button jump the thumb and drag it; its release
+    // ends the interaction as much as the left button's does.
+    openFilm();
+    const QPointF at(progress()->width() / 2, progress()->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, progress()->mapToGlobal(at), Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(progress(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, progress()->mapToGlobal(at),
+                        Qt::MiddleButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(progress(), &release);
+    const int value = progress()->value();
+    if (value == 0) GTEST_SKIP() << "this style does not move the slider with the middle button";
+    ASSERT_FALSE(engine->seeks.empty());
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), value * 7200 / 1000.0);
+    EXPECT_TRUE(view->refreshTimerActive());
+    EXPECT_EQ(host.calls, QStringList{QString("ResumeSync %1").arg(value * 7200 / 1000)});
+
+    // A right click moves nothing and seeks nothing.
+    engine->seeks.clear();
+    host.calls.clear();
+    QMouseEvent rightPress(QEvent::MouseButtonPress, at, progress()->mapToGlobal(at),
+                           Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(progress(), &rightPress);
+    QMouseEvent rightRelease(QEvent::MouseButtonRelease, at, progress()->mapToGlobal(at),
+                             Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(progress(), &rightRelease);
+    EXPECT_TRUE(engine->seeks.empty());
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_TRUE(view->refreshTimerActive());
+}
+
 TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
     openFilm();
     auto* volume = control<QSlider>(CFilmView::kVolumeId);
@@ -438,6 +470,18 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     EXPECT_FALSE(engine->fullScreen);
     doubleClick(view, QPoint(400, 50 + 435 / 2));
     EXPECT_TRUE(engine->fullScreen);
+
+    // A double-click in a window of its own, a message box say, is that window's
+    // business: full screen stays and the window gets the click.
+    struct ClickCounter : QWidget {
+        int doubleClicks = 0;
+        void mouseDoubleClickEvent(QMouseEvent*) override { ++doubleClicks; }
+    } other;
+    other.resize(100, 100);
+    other.show();
+    doubleClick(&other, QPoint(50, 50));
+    EXPECT_TRUE(engine->fullScreen);
+    EXPECT_EQ(other.doubleClicks, 1);
 }
 
 TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
