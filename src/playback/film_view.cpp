@@ -19,7 +19,6 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -270,17 +269,19 @@ void CFilmView::SaveScreenshot() {
     // of the same second whole, so no bytes of an older, larger file remain.
     const QString partial = target + ".part";
     QFile::remove(partial);
-    if (!engine_->SaveCurrentImage(partial)) {
+    // The user pressed the button and waits for a picture: a failure is said, not swallowed.
+    const auto fail = [&] {
         QFile::remove(partial);
-        std::fprintf(stderr, "screenshot %s could not be written\n", qPrintable(target));
+        ShowMessage(QStringLiteral("The screenshot could not be saved:\n%1")
+                        .arg(QDir::toNativeSeparators(target)));
+    };
+    if (!engine_->SaveCurrentImage(partial)) {
+        fail();
         return;
     }
     std::error_code error;
     std::filesystem::rename(toPath(partial), toPath(target), error);
-    if (error) {
-        QFile::remove(partial);
-        std::fprintf(stderr, "screenshot %s could not be written\n", qPrintable(target));
-    }
+    if (error) fail();
 }
 
 void CFilmView::RefreshTick() {

@@ -73,6 +73,7 @@ public:
     void StopFilm();
     void PreviousFilm();
     void NextFilm();
+    // A picture that cannot be saved is reported in a message box naming the file.
     void SaveScreenshot();
 
     // One refresh of slider, time text and labels (the 100 ms timer's step).

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -530,6 +531,26 @@ TEST_F(FilmViewTest, ScreenshotInTheSameSecondReplacesTheFirstWhole) {
     EXPECT_EQ(second.readAll(), QByteArray(100, 'B'));
     EXPECT_EQ(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files),
               QStringList{"20240131235959.bmp"});
+}
+
+TEST_F(FilmViewTest, ScreenshotThatCannotBeSavedIsReported) {
+    openFilm();
+    // A plain file where the folder belongs: neither the folder nor the picture can be made.
+    QFile blocker(dataDir.path() + "/screenshot");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    ASSERT_EQ(view->messages.size(), 1);
+    EXPECT_TRUE(view->messages.front().startsWith("The screenshot could not be saved:\n"));
+    EXPECT_TRUE(view->messages.front().endsWith("20240131235959.bmp"));
+    EXPECT_TRUE(QFileInfo(blocker.fileName()).isFile());
+
+    // Without a film the button only tries the folder and says nothing.
+    view->StopFilm();
+    engine->hasFilm = false;
+    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    EXPECT_EQ(view->messages.size(), 1);
 }
 
 }  // namespace
