@@ -1,21 +1,46 @@
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "mainwnd/command_line.h"
 #include "mainwnd/export_command.h"
-#ifdef TESMIRA_HAVE_QT
-#include "playback/player_window.h"
+#ifdef TESMIRA_PLAYER_MODULE
+#include <dlfcn.h>
 #endif
 
 namespace {
 
-// Placeholder until the main window is wired in: the player starts here with
-// the arguments that no option claimed.
-int StartPlayer(int argc, char** argv, const tesmira::CommandLine& /*commandLine*/) {
-#ifdef TESMIRA_HAVE_QT
-    return tesmira::RunPlayerWindow(argc, argv);
+#ifdef TESMIRA_PLAYER_MODULE
+// The module sits beside the executable; /proc/self/exe names the real file
+// even when the player is started through a link.
+std::string playerModulePath() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || self.empty()) return TESMIRA_PLAYER_MODULE;
+    return (self.parent_path() / TESMIRA_PLAYER_MODULE).string();
+}
+#endif
+
+// Loads the window and runs it with the arguments that no option claimed.
+int StartPlayer(int argc, char** argv) {
+#ifdef TESMIRA_PLAYER_MODULE
+    const std::string path = playerModulePath();
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        std::fprintf(stderr, "tesmira: the player window cannot be loaded: %s\n", dlerror());
+        return 1;
+    }
+    using Entry = int (*)(int, char**);
+    const auto entry = reinterpret_cast<Entry>(dlsym(module, "tesmira_run_player"));
+    if (entry == nullptr) {
+        std::fprintf(stderr, "tesmira: %s is not the player window module\n", path.c_str());
+        return 1;
+    }
+    // Never unloaded: the module's static objects are torn down at exit.
+    return entry(argc, argv);
 #else
     (void)argc;
     (void)argv;
@@ -52,5 +77,5 @@ int main(int argc, char** argv) {
         case tesmira::CommandLine::Action::Player:
             break;
     }
-    return StartPlayer(argc, argv, commandLine);
+    return StartPlayer(argc, argv);
 }

@@ -315,5 +315,41 @@ TEST(ExportCli, LocatorFailuresAreReportedOnStandardError) {
     for (std::FILE* f : {out, err, gpx, gpxErr}) std::fclose(f);
 }
 
+// The export is a command-line job: it starts without the window's libraries,
+// and an executable whose window module is missing still exports and says why
+// it cannot play.
+TEST(ExportCli, ExportNeedsNoWindowLibraries) {
+    const fs::path binary = TESMIRA_BINARY_DIR "/src/tesmira";
+    const CommandResult libraries = RunCommand("ldd " + ShellQuote(binary.string()));
+    ASSERT_EQ(libraries.status, 0);
+    EXPECT_EQ(libraries.output.find("libQt6"), std::string::npos) << libraries.output;
+    EXPECT_EQ(libraries.output.find("libmpv"), std::string::npos) << libraries.output;
+
+    const fs::path alone = Scratch("alone");
+    fs::create_directories(alone);
+    fs::copy_file(binary, alone / "tesmira", fs::copy_options::overwrite_existing);
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 3;
+    const std::string film = ShellQuote(MakeTestFilm(o).string());
+    const std::string errFile = ShellQuote(Scratch("alone.txt").string());
+    const std::string run =
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote((alone / "tesmira").string()) + " ";
+
+    const CommandResult exported = RunCommand(run + "--export csv " + film + " 2>" + errFile);
+    EXPECT_EQ(exported.status, 0);
+    EXPECT_EQ(Lines(exported.output), 4u);  // header and three rows
+
+    const CommandResult played = RunCommand(run + film + " 2>" + errFile + " </dev/null");
+    EXPECT_EQ(played.status, 1);
+    const std::string why = ReadFile(Scratch("alone.txt"));
+    const bool withWindow = fs::exists(binary.parent_path() / "tesmira-player.so");
+    EXPECT_NE(why.find(withWindow ? "tesmira: the player window cannot be loaded: "
+                                  : "tesmira: this build has no player window"),
+              std::string::npos)
+        << why;
+}
+
 }  // namespace
 }  // namespace tesmira
