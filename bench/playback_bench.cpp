@@ -164,6 +164,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         firstFrame.push_back(timer.elapsed());
+        std::printf("  run %d: Open %.0f ms, first frame %.0f ms\n", i + 1, openTimes.back(),
+                    firstFrame.back());
         player.Close();
     }
     std::sort(firstFrame.begin(), firstFrame.end());

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace tesmira {
 
@@ -34,6 +35,22 @@ VideoWidget::~VideoWidget() {
     detach();
 }
 
+bool VideoWidget::Buffer::fit(const QSize& size) {
+    if (image.size() == size && memory) return true;
+    const std::size_t stride =
+        (static_cast<std::size_t>(size.width()) * 4 + kAlign - 1) / kAlign * kAlign;
+    const std::size_t needed = stride * static_cast<std::size_t>(size.height());
+    if (needed > bytes) {
+        auto* block = static_cast<unsigned char*>(std::aligned_alloc(kAlign, needed));
+        if (!block) return false;
+        memory.reset(block);
+        bytes = needed;
+    }
+    image = QImage(memory.get(), size.width(), size.height(), static_cast<qsizetype>(stride),
+                   QImage::Format_RGB32);
+    return true;
+}
+
 bool VideoWidget::attach(mpv_handle* handle) {
     detach();
     mpv_render_param params[] = {
@@ -43,102 +60,172 @@ bool VideoWidget::attach(mpv_handle* handle) {
     mpv_render_context* context = nullptr;
     if (!handle || mpv_render_context_create(&context, handle, params) < 0) return false;
     context_.reset(context);
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = false;
+        frameAnnounced_ = false;
+        redraw_ = false;
+    }
+    publishTarget();
+    renderer_ = std::thread([this] { renderLoop(); });
     mpv_render_context_set_update_callback(context, &VideoWidget::onUpdate, this);
     return true;
 }
 
 void VideoWidget::detach() {
     if (!context_) return;
+    // No more announcements, then the render thread ends before its context goes.
     mpv_render_context_set_update_callback(context_.get(), nullptr, nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (renderer_.joinable()) renderer_.join();
     context_.reset();
+    std::lock_guard lock(mutex_);
     hasFrame_ = false;
+    frameTaken_ = false;
 }
 
 void VideoWidget::clearPicture() {
-    hasFrame_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        hasFrame_ = false;
+        frameTaken_ = false;
+        ++generation_;
+    }
     update();
+}
+
+bool VideoWidget::hasFrame() const {
+    std::lock_guard lock(mutex_);
+    return hasFrame_;
+}
+
+QImage VideoWidget::picture() const {
+    std::lock_guard lock(mutex_);
+    return hasFrame_ ? shown_.image.copy() : QImage();
 }
 
 void VideoWidget::onUpdate(void* self) {
-    // Runs on an mpv thread: no mpv call here, only one queued look on the UI thread at a time.
+    // Runs on an mpv thread: no mpv call here, only a word to the render thread.
     auto* widget = static_cast<VideoWidget*>(self);
-    if (widget->updateQueued_.exchange(true)) return;
-    QMetaObject::invokeMethod(
-        widget,
-        [widget] {
-            widget->updateQueued_ = false;
-            widget->processUpdate();
-        },
-        Qt::QueuedConnection);
-}
-
-void VideoWidget::processUpdate() {
-    if (!context_) return;
-    if (mpv_render_context_update(context_.get()) & MPV_RENDER_UPDATE_FRAME) render(true);
-}
-
-bool VideoWidget::ensureBuffer(const QSize& size) {
-    if (image_.size() == size && buffer_) return true;
-    const std::size_t stride =
-        (static_cast<std::size_t>(size.width()) * 4 + kAlign - 1) / kAlign * kAlign;
-    const std::size_t bytes = stride * static_cast<std::size_t>(size.height());
-    if (bytes > bufferBytes_) {
-        auto* memory = static_cast<unsigned char*>(std::aligned_alloc(kAlign, bytes));
-        if (!memory) return false;
-        buffer_.reset(memory);
-        bufferBytes_ = bytes;
+    {
+        std::lock_guard lock(widget->mutex_);
+        widget->frameAnnounced_ = true;
     }
-    image_ = QImage(buffer_.get(), size.width(), size.height(), static_cast<qsizetype>(stride),
-                    QImage::Format_RGB32);
-    return true;
+    widget->wake_.notify_one();
 }
 
-bool VideoWidget::render(bool newFrame) {
-    if (!context_) return false;
+void VideoWidget::requestRedraw() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!hasFrame_ && !frameTaken_) return;
+        redraw_ = true;
+    }
+    wake_.notify_one();
+}
+
+QSize VideoWidget::deviceSize() const {
     const qreal ratio = devicePixelRatioF();
-    const QSize device(std::max(1, static_cast<int>(std::lround(width() * ratio))),
-                       std::max(1, static_cast<int>(std::lround(height() * ratio))));
-    int block = 0;
-    if (!isVisible()) {
-        // Nobody sees it, but libmpv waits for each frame to be taken: take it without drawing.
-        int skip = 1;
+    return QSize(std::max(1, static_cast<int>(std::lround(width() * ratio))),
+                 std::max(1, static_cast<int>(std::lround(height() * ratio))));
+}
+
+void VideoWidget::publishTarget() {
+    std::lock_guard lock(mutex_);
+    target_ = deviceSize();
+    targetRatio_ = devicePixelRatioF();
+    visible_ = isVisible();
+}
+
+void VideoWidget::renderLoop() {
+    Buffer back;
+    for (;;) {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return stop_ || frameAnnounced_ || redraw_; });
+        if (stop_) return;
+        const bool announced = std::exchange(frameAnnounced_, false);
+        const bool redraw = std::exchange(redraw_, false);
+        const QSize size = target_;
+        const qreal ratio = targetRatio_;
+        const bool visible = visible_;
+        const std::uint64_t generation = generation_;
+        lock.unlock();
+
+        const bool newFrame =
+            announced && (mpv_render_context_update(context_.get()) & MPV_RENDER_UPDATE_FRAME);
+        if (!newFrame && !redraw) continue;
+        int block = 0;
+        if (!visible) {
+            // Nobody sees it, but libmpv waits for each frame to be taken: take it without drawing.
+            if (!newFrame) continue;
+            int skip = 1;
+            mpv_render_param params[] = {
+                {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+                {MPV_RENDER_PARAM_INVALID, nullptr},
+            };
+            mpv_render_context_render(context_.get(), params);
+            // libmpv keeps the frame: once the widget is shown it can be drawn after all.
+            lock.lock();
+            if (generation == generation_) frameTaken_ = true;
+            continue;
+        }
+        if (!back.fit(size)) continue;
+        int sizeParam[2] = {size.width(), size.height()};
+        std::size_t stride = static_cast<std::size_t>(back.image.bytesPerLine());
+        char format[] = "bgr0";
         mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+            {MPV_RENDER_PARAM_SW_SIZE, sizeParam},
+            {MPV_RENDER_PARAM_SW_FORMAT, format},
+            {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+            {MPV_RENDER_PARAM_SW_POINTER, back.memory.get()},
             {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
-        mpv_render_context_render(context_.get(), params);
-        return false;
+        if (mpv_render_context_render(context_.get(), params) < 0) continue;
+        if (newFrame) ++framesRendered_;
+        back.image.setDevicePixelRatio(ratio);
+
+        lock.lock();
+        // A picture cleared meanwhile stays cleared: this frame belongs to the film before.
+        if (generation != generation_) continue;
+        std::swap(back, shown_);
+        hasFrame_ = true;
+        frameTaken_ = true;
+        lock.unlock();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                paintPending_ = true;
+                update();
+            },
+            Qt::QueuedConnection);
     }
-    if (!ensureBuffer(device)) return false;
-    int size[2] = {device.width(), device.height()};
-    std::size_t stride = static_cast<std::size_t>(image_.bytesPerLine());
-    char format[] = "bgr0";
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, size},
-        {MPV_RENDER_PARAM_SW_FORMAT, format},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, buffer_.get()},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_render(context_.get(), params) < 0) return false;
-    if (newFrame) ++framesRendered_;
-    image_.setDevicePixelRatio(ratio);
-    hasFrame_ = true;
-    paintPending_ = true;
-    update();
-    return true;
 }
 
 void VideoWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (hasFrame_ && !image_.isNull()) {
-        painter.drawImage(QPointF(0, 0), image_);
-    } else {
-        painter.fillRect(rect(), Qt::black);
+    bool painted = false;
+    bool stale = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (hasFrame_ && !shown_.image.isNull()) {
+            painter.drawImage(QPointF(0, 0), shown_.image);
+            painted = true;
+            // A change of screen changes the device size without a resize.
+            stale = shown_.image.size() != deviceSize();
+        } else {
+            painter.fillRect(rect(), Qt::black);
+        }
     }
-    if (paintPending_ && hasFrame_) {
+    if (stale) {
+        publishTarget();
+        requestRedraw();
+    }
+    if (paintPending_ && painted) {
         paintPending_ = false;
         emit framePainted();
     }
@@ -147,14 +234,22 @@ void VideoWidget::paintEvent(QPaintEvent*) {
 void VideoWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Draw the frame on screen again at the new size; without one the paint is black.
-    if (hasFrame_) render(false);
+    publishTarget();
+    requestRedraw();
 }
 
 void VideoWidget::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Frames and sizes that came while hidden were not drawn (a hidden widget gets its resize
     // before it counts as visible); a paused film sends no new frame, so draw the current one.
-    if (hasFrame_) render(false);
+    publishTarget();
+    requestRedraw();
+}
+
+void VideoWidget::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    std::lock_guard lock(mutex_);
+    visible_ = false;
 }
 
 bool VideoWidget::forwardToDrain(QEvent* event) {

@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 #include "film_fixtures.h"
 #include "playback/film_player.h"
@@ -99,6 +101,40 @@ TEST(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
     EXPECT_EQ(video->size(), QSize(200, 150));
     EXPECT_EQ(video->picture().size(), QSize(200, 150) * video->devicePixelRatioF());
     EXPECT_FALSE(columnIsBlack(video->picture(), 100));
+}
+
+// libmpv waits for each frame to be taken; a UI thread busy in a synchronous call must not hold
+// playback up, so frames are rendered while no Qt event is processed.
+TEST(VideoWidgetTest, FramesAreTakenWhileTheUiThreadIsBusy) {
+    test::ensureApplication();
+    const QString film = test::patternFilm(59.9);
+    ASSERT_FALSE(film.isEmpty());
+    QWidget owner;
+    owner.resize(320, 240);
+    owner.show();
+    CFilmPlayer player;
+    ASSERT_TRUE(player.Open(film, &owner, nullptr));
+    VideoWidget* video = player.videoWidget();
+    ASSERT_NE(video, nullptr);
+    ASSERT_TRUE(player.Run());
+    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 2; }));
+
+    const auto before = video->framesRendered();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));  // no event loop meanwhile
+    EXPECT_GE(video->framesRendered(), before + 5);
+    // The picture taken meanwhile is the film's, at the widget's size.
+    EXPECT_EQ(video->picture().size(), video->size() * video->devicePixelRatioF());
+    EXPECT_FALSE(columnIsBlack(video->picture(), video->picture().width() / 2));
+
+    // A reopened film gets its first frame taken without the event loop as well.
+    ASSERT_TRUE(player.Open(film, &owner, nullptr));
+    ASSERT_TRUE(player.Run());
+    const auto reopened = video->framesRendered();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_GE(video->framesRendered(), reopened + 5);
+    player.Close();
+    EXPECT_FALSE(video->hasFrame());
+    EXPECT_TRUE(video->picture().isNull());
 }
 
 }  // namespace
