@@ -1,5 +1,9 @@
 #include "mainwnd/export_command.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -17,17 +21,22 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The locators fail silently on a film they cannot open; the command line
-// must say so instead of writing an empty document.
+// must say so instead of writing an empty document. The open does not block,
+// so a FIFO named as the film cannot stall the export; like the locators,
+// only regular files count as films.
 bool CheckReadable(const std::string& film, std::FILE* err) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(film, ec)) {
-        std::fprintf(err, "tesmira: cannot open film '%s': Is a directory\n", film.c_str());
-        return false;
-    }
-    FilePtr f(std::fopen(film.c_str(), "rb"));
-    if (!f) {
+    const int fd = ::open(film.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         std::fprintf(err, "tesmira: cannot open film '%s': %s\n", film.c_str(),
                      std::strerror(errno));
+        return false;
+    }
+    struct stat st {};
+    const bool statted = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    if (!statted || !S_ISREG(st.st_mode)) {
+        std::fprintf(err, "tesmira: cannot open film '%s': %s\n", film.c_str(),
+                     statted && S_ISDIR(st.st_mode) ? "Is a directory" : "Not a regular file");
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 // Runs the tesmira executable on real films, as other tools would.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -50,13 +51,15 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
-// Without any display: the export must not need one.
-ProcessRun Tesmira(const std::string& args) {
+// Without any display: the export must not need one. A time limit in
+// seconds, when given, ends a run that stalls.
+ProcessRun Tesmira(const std::string& args, int timeLimit = 0) {
     const fs::path errFile = Scratch("stderr.txt");
     ProcessRun r;
-    const CommandResult c = RunCommand(
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TESMIRA_BINARY_DIR "/src/tesmira " +
-        args + " 2>" + ShellQuote(errFile.string()) + " </dev/null");
+    const std::string limit = timeLimit > 0 ? "timeout " + std::to_string(timeLimit) + " " : "";
+    const CommandResult c = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                       limit + TESMIRA_BINARY_DIR "/src/tesmira " + args + " 2>" +
+                                       ShellQuote(errFile.string()) + " </dev/null");
     r.status = c.status;
     r.out = c.output;
     r.err = ReadFile(errFile);
@@ -219,6 +222,18 @@ TEST(ExportCli, ExitCodesAndMessages) {
     const ProcessRun directory = Tesmira("--export json " + ShellQuote(fs::temp_directory_path()));
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(Lines(directory.err), 1u);
+
+    // A FIFO without a writer and a device are no films: refused at once
+    // (the time limit only keeps a stalled export from stalling the test).
+    const fs::path fifo = Scratch("fifo.mp4");
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {fifo.string(), std::string("/dev/null")}) {
+        const ProcessRun special = Tesmira("--export json " + ShellQuote(name), 20);
+        EXPECT_EQ(special.status, 1) << name;
+        EXPECT_EQ(special.out, "") << name;
+        EXPECT_EQ(special.err, "tesmira: cannot open film '" + name + "': Not a regular file\n");
+    }
 
     TestFilmOptions o;
     const std::string film = ShellQuote(MakeTestFilm(o).string());
