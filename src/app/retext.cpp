@@ -126,8 +126,11 @@ PlayPauseTexts ReTextWindow(QWidget* window, int d) {
                               (QByteArray(child->metaObject()->className()).contains("Static") &&
                                child->metaObject()->indexOfProperty("text") >= 0);
         if (isStatic) {
-            if (const QString text = windowText(key); !text.isEmpty())
+            if (const QString text = windowText(key); !text.isEmpty()) {
+                // A language text is shown as written, never taken for markup.
+                if (auto* label = qobject_cast<QLabel*>(child)) label->setTextFormat(Qt::PlainText);
                 child->setProperty("text", text);
+            }
         }
     }
     return texts;

@@ -38,8 +38,9 @@ struct PlayPauseTexts {
 // - title from "IDD<d>_title";
 // - every descendant widget with a "controlId" c, in child order (depth first):
 //   a QAbstractButton gets "IDD<d>_<c>"; a QTreeView/QTableView gets header column i
-//   from "IDD<d>_<c>_<i>" for each column of its header; a QLabel, or a widget whose
-//   class name contains "Static" and that has a "text" property, gets "IDD<d>_<c>".
+//   from "IDD<d>_<c>_<i>" for each column of its header; a QLabel (as plain text), or a
+//   widget whose class name contains "Static" and that has a "text" property, gets
+//   "IDD<d>_<c>".
 // For the button with control id 1000, "IDD<d>_1000_0" and "IDD<d>_1000_1" are the
 // play and pause texts: each non-empty one, cut to 249 code units, is set as property
 // "playText"/"pauseText" on `window` (a Q_PROPERTY setter there is called; otherwise a

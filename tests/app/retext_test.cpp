@@ -181,11 +181,16 @@ TEST_F(ReText, WindowChildrenByKindAndControlId) {
     EXPECT_EQ(play->text(), QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));  // no IDD105_1000
 
     // Empty texts leave everything standing; over-long play texts are cut to 249.
-    userLanguage("yy", "IDD104_title=Film\r\nIDD104_1000=\r\nIDD104_1000_0=" +
-                           std::string(300, 'P') + "\r\nIDD104_1000_1=\r\n");
+    // A text that looks like markup is shown as written.
+    userLanguage("yy",
+                 "IDD104_title=Film\r\nIDD104_1000=\r\nIDD104_1000_0=" + std::string(300, 'P') +
+                     "\r\nIDD104_1000_1=\r\n" + "IDD104_1011=<b>0</b> &amp;\r\n");
     ApplyLanguage("yy");
     const PlayPauseTexts cut = ReTextWindow(&window, 104);
     EXPECT_EQ(window.windowTitle(), "Film");
+    EXPECT_EQ(time->text(), "<b>0</b> &amp;");
+    EXPECT_EQ(time->textFormat(), Qt::PlainText);
+    EXPECT_EQ(unknown->textFormat(), Qt::AutoText);  // not re-texted, left alone
     EXPECT_EQ(play->text(), QString::fromUtf8("\u0421\u0442\u0430\u0440\u0442"));
     EXPECT_EQ(cut.playText, QString(249, 'P'));
     EXPECT_TRUE(cut.pauseText.isEmpty());
