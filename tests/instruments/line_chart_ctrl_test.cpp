@@ -88,6 +88,77 @@ TEST(LineChartCtrl, InactiveChartShowsEdgesGridAndLegendOnly) {
     EXPECT_GT(labelGrey, 10);
 }
 
+// Grey pixels along a plot row, between the plot's left and right edges.
+int GreyAlong(const QImage& img, int row) {
+    int n = 0;
+    for (int x = 55; x < 455; ++x) n += Near(img.pixelColor(x, row), 0x73, 0x73, 0x73);
+    return n;
+}
+
+int CountIn(const QImage& img, const QRect& box, int r, int g, int b) {
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) n += Near(img.pixelColor(x, y), r, g, b);
+    return n;
+}
+
+TEST(LineChartCtrl, AxisFlagsSwitchEdgesGridLabelsAndLegendApart) {
+    App();
+    CLineChartCtrl chart;
+    chart.resize(460, 100);  // plot 55..455 x 15..65, labels at rows 65, 52, 40, 27, 15
+    chart.grab();
+    SetUpForFilm(chart);
+    const QRect labelColumn(5, 0, 50, 100);
+    const QRect legendText(60, 75, 200, 15);
+
+    QImage img = Render(chart);
+    // Two edges and the three inner grid lines; nothing between them, and no vertical lines.
+    for (int row : {15, 27, 40, 52, 65}) EXPECT_GT(GreyAlong(img, row), 60) << row;
+    for (int row : {21, 33, 46, 58}) EXPECT_EQ(GreyAlong(img, row), 0) << row;
+    EXPECT_EQ(CountIn(img, QRect(54, 16, 3, 10), 0x73, 0x73, 0x73), 0);
+    EXPECT_EQ(CountIn(img, QRect(453, 16, 5, 10), 0x73, 0x73, 0x73), 0);
+    const int labels = CountIn(img, labelColumn, 0x73, 0x73, 0x73);
+    EXPECT_GT(labels, 20);
+    EXPECT_GT(CountIn(img, legendText, 255, 0, 0), 5);
+
+    // Grid off: the edges and labels stay, the inner lines go.
+    chart.ValueAxis().grid = 0;
+    img = Render(chart);
+    for (int row : {27, 40, 52}) EXPECT_EQ(GreyAlong(img, row), 0) << row;
+    for (int row : {15, 65}) EXPECT_GT(GreyAlong(img, row), 60) << row;
+    EXPECT_EQ(CountIn(img, labelColumn, 0x73, 0x73, 0x73), labels);
+
+    // Axis hidden, grid on: no edges, but the labels and the inner lines are still drawn.
+    chart.ValueAxis().grid = 1;
+    chart.ValueAxis().shown = 0;
+    img = Render(chart);
+    for (int row : {15, 65}) EXPECT_EQ(GreyAlong(img, row), 0) << row;
+    for (int row : {27, 40, 52}) EXPECT_GT(GreyAlong(img, row), 60) << row;
+    EXPECT_EQ(CountIn(img, labelColumn, 0x73, 0x73, 0x73), labels);
+
+    // A range below 4 units: no labels, no inner lines; the edges still show.
+    chart.ValueAxis().shown = 1;
+    chart.ValueAxis().maximum = 3.99;
+    chart.RecalcLayout();
+    img = Render(chart);
+    EXPECT_EQ(CountIn(img, labelColumn, 0x73, 0x73, 0x73), 0);
+    for (int row : {27, 40, 52}) EXPECT_EQ(GreyAlong(img, row), 0) << row;
+    for (int row : {15, 65}) EXPECT_GT(GreyAlong(img, row), 60) << row;
+
+    // The colour applies at the next paint, without a new layout.
+    chart.ValueAxis().colour = Rgb(0, 0, 0xC0);
+    img = Render(chart);
+    EXPECT_EQ(GreyAlong(img, 15), 0);
+    EXPECT_GT(CountIn(img, QRect(55, 15, 400, 1), 0, 0, 0xC0), 60);
+
+    // The legend hangs on both flags of the sample axis.
+    chart.SampleAxis().grid = 0;
+    EXPECT_EQ(CountIn(Render(chart), legendText, 255, 0, 0), 0);
+    chart.SampleAxis().grid = 1;
+    chart.SampleAxis().shown = 0;
+    EXPECT_EQ(CountIn(Render(chart), legendText, 255, 0, 0), 0);
+}
+
 TEST(LineChartCtrl, LinesStandWhereTheGeometrySays) {
     App();
     CLineChartCtrl chart;

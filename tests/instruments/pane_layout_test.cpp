@@ -6,7 +6,7 @@ namespace tesmira {
 namespace {
 
 TEST(PaneLayout, ChartLeftDialsRightCentredVertically) {
-    // 403 x 52 dialog units is about 806 x 104 pixels.
+    // A pane 806 x 171 pixels: the chart gets what the two dials leave.
     const PaneLayout p = ComputePaneLayout({0, 0, 806, 171});
     EXPECT_EQ(p.chart, (IntRect{0, 0, 348, 171}));
     EXPECT_EQ(p.speedometer, (IntRect{504, 10, 655, 161}));
