@@ -67,21 +67,24 @@ bool VideoWidget::attach(mpv_handle* handle) {
         redraw_ = false;
     }
     publishTarget();
-    renderer_ = std::thread([this] { renderLoop(); });
+    // libmpv allows only one mpv_render_* call at a time, so the UI thread makes its last one
+    // before the render thread starts; the announcement this raises waits for the thread.
     mpv_render_context_set_update_callback(context, &VideoWidget::onUpdate, this);
+    renderer_ = std::thread([this] { renderLoop(); });
     return true;
 }
 
 void VideoWidget::detach() {
     if (!context_) return;
-    // No more announcements, then the render thread ends before its context goes.
-    mpv_render_context_set_update_callback(context_.get(), nullptr, nullptr);
+    // The render thread ends first: while it may be inside a render call, the UI thread must
+    // make none of its own. Announcements until the callback is cleared only set a flag.
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
     wake_.notify_all();
     if (renderer_.joinable()) renderer_.join();
+    mpv_render_context_set_update_callback(context_.get(), nullptr, nullptr);
     context_.reset();
     std::lock_guard lock(mutex_);
     hasFrame_ = false;
