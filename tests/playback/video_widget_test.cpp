@@ -21,13 +21,28 @@ bool columnIsBlack(const QImage& image, int x) {
     return true;
 }
 
-TEST(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
-    test::ensureApplication();
-    const QString film = test::patternFilm(59.9);
-    ASSERT_FALSE(film.isEmpty());
+// A shown owner and the standard pattern film for each test.
+class VideoWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        film = test::patternFilm(59.9);
+        ASSERT_FALSE(film.isEmpty());
+    }
+    void showOwner(int width, int height) {
+        owner.resize(width, height);
+        owner.show();
+    }
+
+    // The application exists before the owner is made.
+    struct Application {
+        Application() { test::ensureApplication(); }
+    } application;
+    QString film;
     QWidget owner;
-    owner.resize(400, 200);  // wider than the film's 4:3
-    owner.show();
+};
+
+TEST_F(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
+    showOwner(400, 200);  // wider than the film's 4:3
     CFilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner, nullptr));
     VideoWidget* video = player.videoWidget();
@@ -72,13 +87,8 @@ TEST(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
     EXPECT_FALSE(video->hasFrame());
 }
 
-TEST(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
-    test::ensureApplication();
-    const QString film = test::patternFilm(59.9);
-    ASSERT_FALSE(film.isEmpty());
-    QWidget owner;
-    owner.resize(320, 240);
-    owner.show();
+TEST_F(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
+    showOwner(320, 240);
     CFilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner, nullptr));
     VideoWidget* video = player.videoWidget();
@@ -105,13 +115,8 @@ TEST(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
 
 // libmpv waits for each frame to be taken; a UI thread busy in a synchronous call must not hold
 // playback up, so frames are rendered while no Qt event is processed.
-TEST(VideoWidgetTest, FramesAreTakenWhileTheUiThreadIsBusy) {
-    test::ensureApplication();
-    const QString film = test::patternFilm(59.9);
-    ASSERT_FALSE(film.isEmpty());
-    QWidget owner;
-    owner.resize(320, 240);
-    owner.show();
+TEST_F(VideoWidgetTest, FramesAreTakenWhileTheUiThreadIsBusy) {
+    showOwner(320, 240);
     CFilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner, nullptr));
     VideoWidget* video = player.videoWidget();
