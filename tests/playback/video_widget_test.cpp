@@ -32,6 +32,20 @@ protected:
         owner.resize(width, height);
         owner.show();
     }
+    // Opens the film in the owner, runs it and waits for `frames` rendered frames; the picture's
+    // widget, or null (with a failure recorded) when any step fails.
+    VideoWidget* playInOwner(CFilmPlayer& player, int frames) {
+        if (!player.Open(film, &owner, nullptr) || !player.videoWidget() || !player.Run()) {
+            ADD_FAILURE() << "film did not open and run";
+            return nullptr;
+        }
+        VideoWidget* video = player.videoWidget();
+        if (!test::pumpUntil([&] { return video->framesRendered() >= std::uint64_t(frames); })) {
+            ADD_FAILURE() << "no " << frames << " frames rendered";
+            return nullptr;
+        }
+        return video;
+    }
 
     // The application exists before the owner is made.
     struct Application {
@@ -90,11 +104,8 @@ TEST_F(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
 TEST_F(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
     showOwner(320, 240);
     CFilmPlayer player;
-    ASSERT_TRUE(player.Open(film, &owner, nullptr));
-    VideoWidget* video = player.videoWidget();
+    VideoWidget* video = playInOwner(player, 3);
     ASSERT_NE(video, nullptr);
-    ASSERT_TRUE(player.Run());
-    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 3; }));
     ASSERT_TRUE(player.Pause());
     test::pumpFor(300);
 
@@ -118,11 +129,8 @@ TEST_F(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
 TEST_F(VideoWidgetTest, FramesAreTakenWhileTheUiThreadIsBusy) {
     showOwner(320, 240);
     CFilmPlayer player;
-    ASSERT_TRUE(player.Open(film, &owner, nullptr));
-    VideoWidget* video = player.videoWidget();
+    VideoWidget* video = playInOwner(player, 2);
     ASSERT_NE(video, nullptr);
-    ASSERT_TRUE(player.Run());
-    ASSERT_TRUE(test::pumpUntil([&] { return video->framesRendered() >= 2; }));
 
     const auto before = video->framesRendered();
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // no event loop meanwhile
