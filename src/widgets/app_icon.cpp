@@ -28,8 +28,8 @@ QImage TesmiraIconImage(int size) {
     painter.drawEllipse(centre, 0.26 * s, 0.26 * s);
 
     // Play mark in the glass.
-    const QPolygonF play({QPointF(0.42 * s, 0.40 * s), QPointF(0.42 * s, 0.68 * s),
-                          QPointF(0.66 * s, 0.54 * s)});
+    const QPolygonF play(
+        {QPointF(0.42 * s, 0.40 * s), QPointF(0.42 * s, 0.68 * s), QPointF(0.66 * s, 0.54 * s)});
     painter.setBrush(Qt::white);
     painter.drawPolygon(play);
 

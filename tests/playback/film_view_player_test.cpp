@@ -20,10 +20,10 @@
 #include "app/app_paths.h"
 #include "app/settings.h"
 #include "extract/film_samples.h"
+#include "film_fixtures.h"
 #include "playback/film_view.h"
 #include "playback/standalone_host.h"
 #include "playback/video_widget.h"
-#include "film_fixtures.h"
 #include "support/test_films.h"
 #include "widgets/x_static.h"
 
@@ -161,8 +161,8 @@ TEST_F(FilmViewPlayerTest, ScreenshotsOfOneSecondAreAllKept) {
     EXPECT_TRUE(view->messages.isEmpty());
     QStringList files = QDir(dataDir.path() + "/screenshot").entryList(QDir::Files);
     files.sort();
-    EXPECT_EQ(files, (QStringList{"20261208010203-2.bmp", "20261208010203-3.bmp",
-                                  "20261208010203.bmp"}));
+    EXPECT_EQ(files,
+              (QStringList{"20261208010203-2.bmp", "20261208010203-3.bmp", "20261208010203.bmp"}));
     EXPECT_EQ(QFileInfo(path).size(), 200000);
     QFile shot(second);
     ASSERT_TRUE(shot.open(QIODevice::ReadOnly));

@@ -285,18 +285,17 @@ TEST_F(FilmViewTest, PositionLabelShowsTheWholeTextOnOneLine) {
     const QRect speed = view->control(CFilmView::kSpeedLabelId)->geometry();
     for (const QSize size : {QSize(800, 600), QSize(CFilmView::kMinimumWidth, 600),
                              QSize(CFilmView::kMinimumWidth, CFilmView::kMinimumHeight)}) {
-        for (const char* text : {"N22.534812,E114.059052", "S89.999999,W179.999999",
-                                 "N00.0000,W000.0000"}) {
-            SCOPED_TRACE(QString("%1x%2 %3").arg(size.width()).arg(size.height()).arg(text)
-                             .toStdString());
+        for (const char* text :
+             {"N22.534812,E114.059052", "S89.999999,W179.999999", "N00.0000,W000.0000"}) {
+            SCOPED_TRACE(
+                QString("%1x%2 %3").arg(size.width()).arg(size.height()).arg(text).toStdString());
             window->resize(size);
             view->resize(size);
             host.records = {record(50.0, text)};
             view->UpdateOverlay(0.5);
             ASSERT_EQ(label->text(), text);
             EXPECT_EQ(label->lines().size(), 1u);
-            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
-                      label->width());
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
             EXPECT_EQ(label->geometry().right() + 1, view->width());
             EXPECT_FALSE(label->geometry().intersects(speed));
         }
@@ -345,13 +344,28 @@ struct KeyCase {
 
 TEST_F(FilmViewTest, PlayerKeys) {
     const std::vector<KeyCase> cases = {
-        {"space pauses", Qt::Key_Space, false, {"Pause"}, {"PauseMapTrack", "StopInstrumentTimers"},
-         false, false},
+        {"space pauses",
+         Qt::Key_Space,
+         false,
+         {"Pause"},
+         {"PauseMapTrack", "StopInstrumentTimers"},
+         false,
+         false},
         {"space plays", Qt::Key_Space, true, {"Run"}, {"ResumeSync 100"}, false, true},
-        {"right seeks 5 s exactly", Qt::Key_Right, false, {"SetPositionExact 105"},
-         {"ResumeSync 105"}, false, true},
+        {"right seeks 5 s exactly",
+         Qt::Key_Right,
+         false,
+         {"SetPositionExact 105"},
+         {"ResumeSync 105"},
+         false,
+         true},
         {"left seeks back 5 s", Qt::Key_Left, true, {"SetPositionExact 95"}, {}, false, false},
-        {"up seeks 60 s", Qt::Key_Up, false, {"SetPositionExact 160"}, {"ResumeSync 160"}, false,
+        {"up seeks 60 s",
+         Qt::Key_Up,
+         false,
+         {"SetPositionExact 160"},
+         {"ResumeSync 160"},
+         false,
          true},
         {"down seeks back 60 s", Qt::Key_Down, true, {"SetPositionExact 40"}, {}, false, false},
         {"f enters full screen", Qt::Key_F, false, {"ToggleFullScreen"}, {}, true, true},
@@ -699,8 +713,7 @@ TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
 TEST_F(FilmViewTest, ScreenshotsInTheSameSecondAreAllKept) {
     openFilm();
     const QString folder = dataDir.path() + "/screenshot/";
-    const QStringList names{"20240131235959.bmp", "20240131235959-2.bmp",
-                            "20240131235959-3.bmp"};
+    const QStringList names{"20240131235959.bmp", "20240131235959-2.bmp", "20240131235959-3.bmp"};
     const QList<QByteArray> frames{QByteArray(300, 'A'), QByteArray(100, 'B'),
                                    QByteArray(200, 'C')};
     for (const QByteArray& frame : frames) {

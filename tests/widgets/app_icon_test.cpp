@@ -27,7 +27,8 @@ TEST(AppIcon, DrawnAtEverySizeWithTransparentCornersAndAPicture) {
         EXPECT_EQ(qAlpha(image.pixel(size - 1, size - 1)), 0) << size;
         QSet<QRgb> colours;
         for (int y = 0; y < size; y += std::max(1, size / 16))
-            for (int x = 0; x < size; x += std::max(1, size / 16)) colours.insert(image.pixel(x, y));
+            for (int x = 0; x < size; x += std::max(1, size / 16))
+                colours.insert(image.pixel(x, y));
         // Body, lens, glass and play mark at least.
         EXPECT_GE(colours.size(), 4) << size;
     }
