@@ -32,6 +32,10 @@ public:
     virtual bool IsRunning() = 0;
     virtual std::optional<double> GetPosition() = 0;
     virtual bool SetPosition(double seconds) = 0;
+    // Lands on the frame at `seconds` itself rather than on a key frame next to it.
+    virtual bool setPositionExact(double seconds) = 0;
+    // One frame forward or back while paused; false otherwise.
+    virtual bool stepFrame(bool forward) = 0;
     virtual int GetDuration() = 0;
     virtual std::optional<QSize> GetVideoSize() = 0;
     // Hundredths of a decibel, -10000 ... 0.

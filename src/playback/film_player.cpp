@@ -194,6 +194,10 @@ void CFilmPlayer::ensureVideo() {
     auto* widget = new VideoWidget;
     widget->hide();
     widget->attach(handle_.get());
+    // The window manager's close of the full-screen picture brings it back like the toggle.
+    connect(widget, &VideoWidget::closeRequested, this, [this] {
+        if (fullScreen_ && video_) ToggleFullScreen(video_->messageDrain());
+    });
     video_ = widget;
 }
 
@@ -331,6 +335,14 @@ bool CFilmPlayer::GetPosition(double& seconds) const {
 }
 
 bool CFilmPlayer::SetPosition(double seconds) {
+    return seekTo(seconds, "absolute+keyframes");
+}
+
+bool CFilmPlayer::setPositionExact(double seconds) {
+    return seekTo(seconds, "absolute+exact");
+}
+
+bool CFilmPlayer::seekTo(double seconds, const char* flags) {
     if (!filmOpen() || !std::isfinite(seconds)) return false;
     // A negative absolute seek would count from the end of the film.
     if (seconds < 0.0) seconds = 0.0;
@@ -341,9 +353,16 @@ bool CFilmPlayer::SetPosition(double seconds) {
     // Written out exactly, so that mpv seeks to the truncated value and no other.
     const QByteArray target = QByteArray::number(units / kUnitsPerSecond) + '.' +
                               QByteArray::number(units % kUnitsPerSecond).rightJustified(7, '0');
-    if (!command({"seek", target.constData(), "absolute+keyframes"})) return false;
+    if (!command({"seek", target.constData(), flags})) return false;
     markSeek(static_cast<double>(units) / static_cast<double>(kUnitsPerSecond));
     return true;
+}
+
+bool CFilmPlayer::stepFrame(bool forward) {
+    int state = 0;
+    if (!hasVideo_ || !GetState(state) || state != kPaused) return false;
+    // frame-step shows the next frame and pauses again; frame-back-step is an exact seek.
+    return command({forward ? "frame-step" : "frame-back-step"});
 }
 
 void CFilmPlayer::markSeek(double seconds) {
@@ -410,6 +429,8 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
     } else {
         video_->setMessageDrain(drain);
         video_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        // Its icon is the application's; the name is the product's, whatever the program file.
+        video_->setWindowTitle(QStringLiteral("Tesmira"));
         if (QScreen* screen = QGuiApplication::primaryScreen())
             video_->setGeometry(screen->geometry());
         // A film without picture has no video window: nothing covers the screen.

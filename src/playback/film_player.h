@@ -73,6 +73,11 @@ public:
     // Seeks to a key frame next to `seconds` (mpv takes the one in the direction of travel);
     // negative positions mean the start. The target is truncated to whole 100-ns units.
     bool SetPosition(double seconds);
+    // As SetPosition, but lands on the frame at `seconds` itself: the frames from the key frame
+    // before it are decoded and not shown. For seeks a user aims at one second of the film.
+    bool setPositionExact(double seconds);
+    // One frame forward or back; only while paused, and the film stays paused.
+    bool stepFrame(bool forward);
     // Whole seconds, truncated; 0 when unknown.
     int GetDuration() const;
     // Native picture size; false for a film without picture or while nothing is open.
@@ -89,7 +94,8 @@ public:
     bool FitVideoToOwner();
     // Switches the picture between a full-screen top-level window and its place in the owner.
     // In full screen, mouse and key input on the picture that nobody else handles is forwarded
-    // to `drain` (the video area), as it would have reached it in the window.
+    // to `drain` (the video area), as it would have reached it in the window. Closing the
+    // full-screen window (the window manager's close) leaves full screen as the toggle does.
     bool ToggleFullScreen(QWidget* drain);
     bool IsFullScreen() const;
 
@@ -129,6 +135,7 @@ private:
     bool getInt(const char* name, std::int64_t& value) const;
     bool setFlag(const char* name, bool value);
     bool command(std::initializer_list<const char*> args);
+    bool seekTo(double seconds, const char* flags);
     void markSeek(double seconds);
     void leaveFullScreenState();
 

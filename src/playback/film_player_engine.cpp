@@ -47,6 +47,8 @@ public:
         return seconds;
     }
     bool SetPosition(double seconds) override { return player_.SetPosition(seconds); }
+    bool setPositionExact(double seconds) override { return player_.setPositionExact(seconds); }
+    bool stepFrame(bool forward) override { return player_.stepFrame(forward); }
     int GetDuration() override { return player_.GetDuration(); }
     std::optional<QSize> GetVideoSize() override {
         int width = 0;

@@ -7,6 +7,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -19,8 +21,6 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
-#include <filesystem>
-#include <system_error>
 
 #include "app/app_paths.h"
 #include "app/settings.h"
@@ -35,13 +35,18 @@ namespace tesmira {
 namespace {
 
 constexpr unsigned kLabelTextColour = 0x0F0D0D;
+// The product's name, whatever the program file is called.
+const QString kMessageTitle = QStringLiteral("Tesmira");
+// The widest position text of a fix; digits are equally wide in the label fonts.
+const QString kWidestPosition = QStringLiteral("S00.000000,W000.000000");
+// Air either side of the position text, and the gap kept to the speed label.
+constexpr int kLabelPadding = 4;
+constexpr int kSpeedLabelRight = 10 + 100;
+constexpr int kPositionLabelWidth = 150;
+constexpr int kSmallestLabelPixels = 8;
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-std::filesystem::path toPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
 }
 
 template <typename T>
@@ -67,6 +72,9 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
       environment_(std::move(environment)),
       engine_(engine ? std::move(engine) : MakeFilmPlayerEngine()) {
     setAcceptDrops(true);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    // A click anywhere on the pane gives it the player's keys.
+    setFocusPolicy(Qt::ClickFocus);
 
     videoArea_ = withId(new CStrenchStatic(this), kVideoAreaId);
     videoArea_->setPictureId(kIdlePictureId);
@@ -90,6 +98,9 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     volume_->setValue(0);
     volume_->setTickPosition(QSlider::NoTicks);
     volume_->setPageStep(2000);
+    // Without a film there is nothing to seek or to make louder.
+    progress_->setEnabled(false);
+    volume_->setEnabled(false);
 
     speaker_ = withId(new QLabel(this), kSpeakerId);
     speaker_->setPixmap(QPixmap::fromImage(StockBitmap(kSpeakerBitmapId)));
@@ -98,6 +109,7 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     speedLabel_ = makeOverlayLabel(this, kSpeedLabelId, fromUtf8(std::string(kSpeedPlaceholder)));
     positionLabel_ =
         makeOverlayLabel(this, kPositionLabelId, fromUtf8(std::string(kPositionPlaceholder)));
+    positionFont_ = positionLabel_->font();
 
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setObjectName("refreshTimer");
@@ -119,7 +131,7 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
             [this](int value) { engine_->SetVolume(value); });
 
     engine_->SetEventSink([this](long code) { OnGraphEvent(code); });
-    // Double-clicks are looked at before any child handles them.
+    // Double-clicks and the player's keys are looked at before any child handles them.
     qApp->installEventFilter(this);
 }
 
@@ -176,9 +188,14 @@ void CFilmView::OpenFilm(const QString& path) {
     videoArea_->update();
 
     if (!engine_->Open(path, videoArea_)) {
+        // The engine has closed the film before: nothing is left to seek.
+        progress_->setEnabled(false);
+        volume_->setEnabled(false);
         ShowMessage("Render Error");
         return;
     }
+    progress_->setEnabled(true);
+    volume_->setEnabled(true);
 
     engine_->SetVolume(0);
     {
@@ -248,7 +265,13 @@ void CFilmView::StopFilm() {
     playPause_->setText(playText_);
     host_.PauseMapTrack();
     host_.StopInstrumentTimers();
+    showSecondAfterStop();
     update();
+}
+
+void CFilmView::showSecondAfterStop() {
+    // The picture is back at the start: time text and labels say so too.
+    if (filmLoaded()) UpdateOverlay(0.0);
 }
 
 void CFilmView::PreviousFilm() {
@@ -262,11 +285,12 @@ void CFilmView::NextFilm() {
 void CFilmView::SaveScreenshot() {
     const QString folder = environment_.dataFolder() + "screenshot/";
     if (!QFileInfo(folder).isDir()) QDir().mkdir(folder);
-    const QString target = folder + fromUtf8(ScreenshotFileName(environment_.localTime()));
+    const std::tm time = environment_.localTime();
+    const QString target = folder + fromUtf8(ScreenshotFileName(time));
     if (!filmLoaded()) return;
 
-    // The frame goes to a file of its own first and then replaces any picture
-    // of the same second whole, so no bytes of an older, larger file remain.
+    // The frame goes to a file of its own first, which then takes the first free name of the
+    // second: a picture the user took before is never overwritten.
     const QString partial = target + ".part";
     QFile::remove(partial);
     // The user pressed the button and waits for a picture: a failure is said, not swallowed.
@@ -279,9 +303,14 @@ void CFilmView::SaveScreenshot() {
         fail();
         return;
     }
-    std::error_code error;
-    std::filesystem::rename(toPath(partial), toPath(target), error);
-    if (error) fail();
+    constexpr int kMostPerSecond = 1000;
+    for (int number = 1; number <= kMostPerSecond; ++number) {
+        const QString name = folder + fromUtf8(ScreenshotFileName(time, number));
+        // Qt renames without replacing: a name taken meanwhile fails here, never overwrites.
+        if (QFile::rename(partial, name)) return;
+        if (!QFileInfo::exists(name)) break;  // failed for another reason than a taken name
+    }
+    fail();
 }
 
 void CFilmView::RefreshTick() {
@@ -300,12 +329,17 @@ void CFilmView::UpdateOverlay(double position) {
     const std::vector<VIDEO_SYNC_OUTPUT_T>& records = host_.SyncRecords();
     if (second >= 0 && static_cast<std::size_t>(second) < records.size()) {
         const VIDEO_SYNC_OUTPUT_T& record = records[static_cast<std::size_t>(second)];
-        positionLabel_->setText(QString::fromLocal8Bit(PositionLabelText(record)));
+        const QString position = QString::fromLocal8Bit(PositionLabelText(record));
+        if (position != positionLabel_->text()) {
+            positionLabel_->setText(position);
+            fitPositionLabel();
+        }
         if (const auto speed = SpeedLabelText(record.speedKmh, environment_.readUnit()))
             speedLabel_->setText(fromUtf8(*speed));
     } else {
         speedLabel_->setText(fromUtf8(std::string(kSpeedPlaceholder)));
         positionLabel_->setText(fromUtf8(std::string(kPositionPlaceholder)));
+        fitPositionLabel();
     }
 }
 
@@ -314,8 +348,10 @@ void CFilmView::OnGraphEvent(long code) {
         engine_->SetPosition(0.0);
         engine_->Stop();
         playPause_->setText(playText_);
-        setProgress(1000);
+        // Rewound to the first frame: the slider, time text and labels show that second too.
+        setProgress(0);
         stopRefresh();
+        showSecondAfterStop();
         update();
         host_.PlayNextFilm();
     } else if (code == 3) {
@@ -345,16 +381,96 @@ void CFilmView::onProgressEndTrack() {
         OnGraphEvent(1);
         return;
     }
-    const double position = ProgressPosition(value, durationSeconds_);
-    engine_->SetPosition(position);
+    seekTo(ProgressPosition(value, durationSeconds_));
+}
+
+void CFilmView::seekTo(double seconds) {
+    stopRefresh();
+    // The user aims at a second of the film: the exact frame, not the key frame before it.
+    engine_->setPositionExact(seconds);
     if (engine_->IsRunning()) {
         startRefresh();
-        host_.ResumeSync(QString::number(WholeSeconds(position)));
+        host_.ResumeSync(QString::number(WholeSeconds(seconds)));
+    }
+    // Paused or stopped, no tick follows: the time text and labels are told now.
+    UpdateOverlay(seconds);
+}
+
+void CFilmView::seekBy(double seconds) {
+    if (!filmLoaded()) return;
+    const double target = std::max(0.0, engine_->GetPosition().value_or(0.0) + seconds);
+    // Past the end is the end, as the slider released at its far right.
+    if (durationSeconds_ > 0 && target >= durationSeconds_) {
+        OnGraphEvent(1);
+        return;
+    }
+    setProgress(ProgressValue(target, durationSeconds_));
+    seekTo(target);
+}
+
+bool CFilmView::HandleKey(int key) {
+    switch (key) {
+        case Qt::Key_Space:
+            PlayPause();
+            return true;
+        case Qt::Key_Escape:
+            if (filmLoaded() && engine_->IsFullScreen()) engine_->ToggleFullScreen(videoArea_);
+            return true;
+        case Qt::Key_F:
+            if (filmLoaded()) engine_->ToggleFullScreen(videoArea_);
+            return true;
+        case Qt::Key_Left:
+            seekBy(-kShortSeekSeconds);
+            return true;
+        case Qt::Key_Right:
+            seekBy(kShortSeekSeconds);
+            return true;
+        case Qt::Key_Down:
+            seekBy(-kLongSeekSeconds);
+            return true;
+        case Qt::Key_Up:
+            seekBy(kLongSeekSeconds);
+            return true;
+        case Qt::Key_S:
+            SaveScreenshot();
+            return true;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            if (filmLoaded() && engine_->stepFrame(key == Qt::Key_Period)) {
+                // The step ends a moment later; then the second it reached is shown.
+                RefreshTick();
+                QTimer::singleShot(kRefreshMs, this, [this] {
+                    if (!refreshTimer_->isActive()) RefreshTick();
+                });
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CFilmView::isPlayerKey(const QKeyEvent& event) const {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier) return false;
+    switch (event.key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Escape:
+        case Qt::Key_F:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_S:
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return true;
+        default:
+            return false;
     }
 }
 
 void CFilmView::ShowMessage(const QString& text) {
-    QMessageBox::information(this, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    QMessageBox::information(this, kMessageTitle, text, QMessageBox::Ok);
 }
 
 void CFilmView::layoutControls() {
@@ -365,7 +481,8 @@ void CFilmView::layoutControls() {
     };
     place(videoArea_, 0, 50, w, h - 165);
     place(speedLabel_, 10, h - 110, 100, 25);
-    place(positionLabel_, w - 150, h - 110, 150, 25);
+    place(positionLabel_, w - kPositionLabelWidth, h - 110, kPositionLabelWidth, 25);
+    fitPositionLabel();
     place(progress_, 0, h - 75, w - 120, 15);
     place(timeText_, w - 120, h - 75, 120, 30);
     place(speaker_, 15, h - 26, 16, 16);
@@ -379,6 +496,28 @@ void CFilmView::layoutControls() {
     engine_->SetVideoPosition(0, 0, videoArea_->width(), videoArea_->height());
     videoArea_->update();
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->update();
+}
+
+void CFilmView::fitPositionLabel() {
+    const int room = width() - kSpeedLabelRight - kLabelPadding;
+    const auto needed = [this](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return std::max(metrics.horizontalAdvance(kWidestPosition),
+                        metrics.horizontalAdvance(positionLabel_->text())) +
+               2 * kLabelPadding;
+    };
+    QFont font = positionFont_;
+    int wanted = needed(font);
+    // Too narrow a pane even for the grown label: a smaller font instead.
+    while (wanted > room && font.pixelSize() > kSmallestLabelPixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        wanted = needed(font);
+    }
+    if (font != positionLabel_->font()) positionLabel_->setFont(font);
+    const int labelWidth = std::max(kPositionLabelWidth, wanted);
+    const QRect wantedRect(width() - labelWidth, positionLabel_->y(), labelWidth,
+                           positionLabel_->height());
+    if (positionLabel_->geometry() != wantedRect) positionLabel_->setGeometry(wantedRect);
 }
 
 void CFilmView::resizeEvent(QResizeEvent* event) {
@@ -413,6 +552,17 @@ void CFilmView::dropEvent(QDropEvent* event) {
 }
 
 bool CFilmView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        // The pane's own keys, or the full-screen picture's, which it hands to the video area.
+        auto* target = qobject_cast<QWidget*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!target || !(target == this || isAncestorOf(target)) || !isPlayerKey(*key))
+            return false;
+        // The release is taken as well, or the progress slider would seek on it.
+        if (event->type() == QEvent::KeyPress) HandleKey(key->key());
+        event->accept();
+        return true;
+    }
     if (event->type() != QEvent::MouseButtonDblClick) return false;
     auto* target = qobject_cast<QWidget*>(watched);
     auto* mouse = static_cast<QMouseEvent*>(event);

@@ -4,6 +4,7 @@
 // second. It owns the media engine for its whole life and reaches the main
 // window only through FilmHost.
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "playback/film_engine.h"
 #include "playback/film_host.h"
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -47,6 +49,13 @@ public:
         kPositionLabelId = 1031,
     };
     static constexpr int kRefreshMs = 100;
+    // The smallest pane the layout keeps readable: buttons apart, the position label on one
+    // line beside the speed label.
+    static constexpr int kMinimumWidth = 400;
+    static constexpr int kMinimumHeight = 300;
+    // Seconds a key moves the film: Left/Right and Up/Down.
+    static constexpr double kShortSeekSeconds = 5.0;
+    static constexpr double kLongSeekSeconds = 60.0;
 
     // Hooks to the process-wide settings; the defaults read the data folder and
     // the settings file.
@@ -76,6 +85,11 @@ public:
     // A picture that cannot be saved is reported in a message box naming the file.
     void SaveScreenshot();
 
+    // The player's keys while the pane or its full-screen picture has focus: Space play/pause,
+    // Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s, S screenshot,
+    // '.' and ',' one frame forward/back while paused. False for any other key.
+    bool HandleKey(int key);
+
     // One refresh of slider, time text and labels (the 100 ms timer's step).
     void RefreshTick();
     void UpdateOverlay(double position);
@@ -94,7 +108,7 @@ public:
     int durationSeconds() const { return durationSeconds_; }
 
 protected:
-    // Message box with an OK button; tests replace it.
+    // Message box with an OK button, titled "Tesmira"; tests replace it.
     virtual void ShowMessage(const QString& text);
 
     void resizeEvent(QResizeEvent* event) override;
@@ -112,6 +126,14 @@ private:
     void setProgress(int value);
     void onProgressAction(int action);
     void onProgressEndTrack();
+    // Seeks as the slider's release does (timer, host) and shows the new second at once.
+    void seekTo(double seconds);
+    void seekBy(double seconds);
+    void showSecondAfterStop();
+    // Keeps the position text on one line: the label grows to the left, and where the pane
+    // is too narrow for that the font shrinks.
+    void fitPositionLabel();
+    bool isPlayerKey(const QKeyEvent& event) const;
     bool handleDoubleClick(QWidget* target, const QPointF& position);
 
     FilmHost& host_;
@@ -120,7 +142,8 @@ private:
     QString playText_;
     QString pauseText_;
     int durationSeconds_ = 0;
-    QString durationText_;
+    QString durationText_ = "00:00:00";
+    QFont positionFont_;
 
     CStrenchStatic* videoArea_ = nullptr;
     QPushButton* playPause_ = nullptr;

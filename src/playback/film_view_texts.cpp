@@ -75,12 +75,14 @@ std::string PositionLabelText(const VIDEO_SYNC_OUTPUT_T& record) {
     return std::string(text, length);
 }
 
-std::string ScreenshotFileName(const std::tm& localTime) {
+std::string ScreenshotFileName(const std::tm& localTime, int number) {
     char text[96];
-    std::snprintf(text, sizeof text, "%4d%.2d%.2d%.2d%.2d%.2d.bmp", localTime.tm_year + 1900,
+    std::snprintf(text, sizeof text, "%4d%.2d%.2d%.2d%.2d%.2d", localTime.tm_year + 1900,
                   localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
                   localTime.tm_sec);
-    return text;
+    std::string name = text;
+    if (number > 1) name += "-" + std::to_string(number);
+    return name + ".bmp";
 }
 
 }  // namespace tesmira

@@ -38,8 +38,9 @@ std::optional<std::string> SpeedLabelText(double speedKmh, std::string_view unit
 // The record's position text: at most 25 bytes, ending at the first zero byte.
 std::string PositionLabelText(const VIDEO_SYNC_OUTPUT_T& record);
 
-// Screenshot file name from a local time: "%4d%.2d%.2d%.2d%.2d%.2d.bmp".
-std::string ScreenshotFileName(const std::tm& localTime);
+// Screenshot file name from a local time: "%4d%.2d%.2d%.2d%.2d%.2d.bmp" for the first picture
+// of a second; a later one of the same second (number 2, 3 ...) ends in "-2.bmp", "-3.bmp" ...
+std::string ScreenshotFileName(const std::tm& localTime, int number = 1);
 
 inline constexpr std::string_view kSpeedPlaceholder = "000";
 inline constexpr std::string_view kPositionPlaceholder = "N00.0000,W000.0000";

@@ -13,6 +13,7 @@
 #include "app/retext.h"
 #include "playback/film_view.h"
 #include "playback/standalone_host.h"
+#include "widgets/app_icon.h"
 
 namespace tesmira {
 
@@ -21,11 +22,14 @@ int RunPlayerWindow(int argc, char** argv) {
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
     InitAppPaths(argc, argv);
+    // Windows and boxes carry the product's name and icon, not the program file's.
+    QApplication::setApplicationDisplayName(QStringLiteral("Tesmira"));
+    QApplication::setWindowIcon(TesmiraIcon());
 
     QWidget window;
     window.setWindowTitle("Tesmira");
     StandaloneHost host([&window](const QString& message) {
-        QMessageBox::information(&window, QCoreApplication::applicationName(), message);
+        QMessageBox::information(&window, QStringLiteral("Tesmira"), message);
     });
     auto* view = new CFilmView(host, nullptr, &window);
     host.setView(view);

@@ -2,6 +2,7 @@
 
 #include <mpv/render.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -257,14 +258,19 @@ void VideoWidget::hideEvent(QHideEvent* event) {
 
 bool VideoWidget::forwardToDrain(QEvent* event) {
     if (!isWindow() || !drain_) return false;
+    // The copies keep the original's device and time stamp: Qt tells a double-click from two
+    // clicks by the time between presses, and a press stamped 0 would start the count anew.
     if (auto* mouse = dynamic_cast<QMouseEvent*>(event)) {
         const QPointF local = drain_->mapFromGlobal(mouse->globalPosition());
         QMouseEvent copy(mouse->type(), local, mouse->scenePosition(), mouse->globalPosition(),
-                         mouse->button(), mouse->buttons(), mouse->modifiers());
+                         mouse->button(), mouse->buttons(), mouse->modifiers(),
+                         mouse->pointingDevice());
+        copy.setTimestamp(mouse->timestamp());
         QCoreApplication::sendEvent(drain_.data(), &copy);
     } else if (auto* key = dynamic_cast<QKeyEvent*>(event)) {
         QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                        key->count());
+        copy.setTimestamp(key->timestamp());
         QCoreApplication::sendEvent(drain_.data(), &copy);
     } else {
         return false;
@@ -289,6 +295,21 @@ void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void VideoWidget::keyPressEvent(QKeyEvent* event) {
     if (!forwardToDrain(event)) event->ignore();
+}
+
+void VideoWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (!forwardToDrain(event)) event->ignore();
+}
+
+void VideoWidget::closeEvent(QCloseEvent* event) {
+    // Closed, the full-screen window would leave the film without a picture while its owner
+    // still counts it as full screen: the owner takes it back instead.
+    if (!isWindow()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    emit closeRequested();
 }
 
 }  // namespace tesmira

@@ -49,6 +49,8 @@ public:
 signals:
     // A newly rendered frame has been painted.
     void framePainted();
+    // The user closed the widget while it was a window of its own (full screen); it stays open.
+    void closeRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,6 +61,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct ContextDeleter {

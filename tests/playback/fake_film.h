@@ -72,6 +72,16 @@ struct FakeEngine : FilmEngine {
         if (hasFilm) position = seconds;
         return hasFilm;
     }
+    bool setPositionExact(double seconds) override {
+        calls << QString("SetPositionExact %1").arg(seconds);
+        seeks.push_back(seconds);
+        if (hasFilm) position = seconds;
+        return hasFilm;
+    }
+    bool stepFrame(bool forward) override {
+        calls << (forward ? "StepFrame +1" : "StepFrame -1");
+        return hasFilm && state == Paused;
+    }
     int GetDuration() override { return hasFilm ? duration : 0; }
     std::optional<QSize> GetVideoSize() override {
         if (!hasFilm) return std::nullopt;

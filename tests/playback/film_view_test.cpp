@@ -11,13 +11,16 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "playback/fake_film.h"
@@ -57,15 +60,19 @@ class RecordingFilmView : public CFilmView {
 public:
     using CFilmView::CFilmView;
     QStringList messages;
+    bool realBoxes = false;  // show the pane's own message box
 
 protected:
-    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowMessage(const QString& text) override {
+        messages << text;
+        if (realBoxes) CFilmView::ShowMessage(text);
+    }
 };
 
 VIDEO_SYNC_OUTPUT_T record(double kmh, const char* position) {
     VIDEO_SYNC_OUTPUT_T r{};
     r.speedKmh = kmh;
-    std::strncpy(r.positionText, position, sizeof r.positionText);
+    std::strncpy(r.positionText, position, sizeof r.positionText - 1);
     return r;
 }
 
@@ -169,7 +176,13 @@ TEST_F(FilmViewTest, LayoutFollowsTheTable) {
     const auto at = [this](int id) { return view->control(id)->geometry(); };
     EXPECT_EQ(at(CFilmView::kVideoAreaId), QRect(0, 50, w, h - 165));
     EXPECT_EQ(at(CFilmView::kSpeedLabelId), QRect(10, h - 110, 100, 25));
-    EXPECT_EQ(at(CFilmView::kPositionLabelId), QRect(w - 150, h - 110, 150, 25));
+    // The position label ends at the right edge and is at least 150 wide; it grows to the
+    // left as far as its text needs (see PositionLabelShowsTheWholeTextOnOneLine).
+    const QRect position = at(CFilmView::kPositionLabelId);
+    EXPECT_EQ(position.right() + 1, w);
+    EXPECT_EQ(position.top(), h - 110);
+    EXPECT_EQ(position.height(), 25);
+    EXPECT_GE(position.width(), 150);
     EXPECT_EQ(at(CFilmView::kProgressId), QRect(0, h - 75, w - 120, 15));
     EXPECT_EQ(at(CFilmView::kTimeTextId), QRect(w - 120, h - 75, 120, 30));
     EXPECT_EQ(at(CFilmView::kSpeakerId), QRect(15, h - 26, 16, 16));
@@ -222,6 +235,12 @@ TEST_F(FilmViewTest, LabelsShowTheRecordOfTheCurrentSecond) {
     EXPECT_EQ(speedText(), "0KM");
     EXPECT_EQ(positionText(), "N22.500000,E114.000000");
 
+    // A position of exactly 0 is asked of the engine again.
+    engine->position = 1.5;
+    view->UpdateOverlay(0.0);
+    EXPECT_EQ(speedText(), "55KM");
+    EXPECT_EQ(timeText(), "00:00:01/02:00:00");
+
     engine->position = 2.95;
     view->RefreshTick();
     EXPECT_EQ(speedText(), "100KM");
@@ -251,6 +270,171 @@ TEST_F(FilmViewTest, LabelsShowTheRecordOfTheCurrentSecond) {
     EXPECT_EQ(progress()->value(), 517);
     EXPECT_EQ(speedText(), "000");
     EXPECT_EQ(positionText(), "N00.0000,W000.0000");
+
+    // A position the engine cannot tell counts as the start.
+    engine->positionReadable = false;
+    view->RefreshTick();
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_EQ(timeText(), "00:00:00/02:00:00");
+    EXPECT_EQ(speedText(), "0KM");
+}
+
+TEST_F(FilmViewTest, PositionLabelShowsTheWholeTextOnOneLine) {
+    openFilm();
+    auto* label = control<CxStatic>(CFilmView::kPositionLabelId);
+    const QRect speed = view->control(CFilmView::kSpeedLabelId)->geometry();
+    for (const QSize size : {QSize(800, 600), QSize(CFilmView::kMinimumWidth, 600),
+                             QSize(CFilmView::kMinimumWidth, CFilmView::kMinimumHeight)}) {
+        for (const char* text :
+             {"N22.534812,E114.059052", "S89.999999,W179.999999", "N00.0000,W000.0000"}) {
+            SCOPED_TRACE(
+                QString("%1x%2 %3").arg(size.width()).arg(size.height()).arg(text).toStdString());
+            window->resize(size);
+            view->resize(size);
+            host.records = {record(50.0, text)};
+            view->UpdateOverlay(0.5);
+            ASSERT_EQ(label->text(), text);
+            EXPECT_EQ(label->lines().size(), 1u);
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
+            EXPECT_EQ(label->geometry().right() + 1, view->width());
+            EXPECT_FALSE(label->geometry().intersects(speed));
+        }
+    }
+}
+
+TEST_F(FilmViewTest, SlidersStayPutWithoutAFilm) {
+    auto* volume = control<QSlider>(CFilmView::kVolumeId);
+    EXPECT_FALSE(progress()->isEnabled());
+    EXPECT_FALSE(volume->isEnabled());
+    openFilm();
+    EXPECT_TRUE(progress()->isEnabled());
+    EXPECT_TRUE(volume->isEnabled());
+    engine->openSucceeds = false;
+    view->OpenFilm("/films/broken.mp4");
+    EXPECT_FALSE(progress()->isEnabled());
+    EXPECT_FALSE(volume->isEnabled());
+}
+
+TEST_F(FilmViewTest, MessageBoxesAreTitledWithTheProductName) {
+    QCoreApplication::setApplicationName("tesmira");
+    view->realBoxes = true;
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            box->accept();
+        }
+    });
+    engine->openSucceeds = false;
+    view->OpenFilm("/films/broken.mp4");
+    EXPECT_EQ(title, "Tesmira");
+}
+
+// The player's keys, each pressed on the pane (or a child with focus) while the film plays or
+// is paused at 100 s of 7200 s.
+struct KeyCase {
+    const char* name;
+    Qt::Key key;
+    bool paused;
+    QStringList engineCalls;  // after the setup
+    QStringList hostCalls;
+    bool fullScreen;
+    bool timerRunning;
+};
+
+TEST_F(FilmViewTest, PlayerKeys) {
+    const std::vector<KeyCase> cases = {
+        {"space pauses",
+         Qt::Key_Space,
+         false,
+         {"Pause"},
+         {"PauseMapTrack", "StopInstrumentTimers"},
+         false,
+         false},
+        {"space plays", Qt::Key_Space, true, {"Run"}, {"ResumeSync 100"}, false, true},
+        {"right seeks 5 s exactly",
+         Qt::Key_Right,
+         false,
+         {"SetPositionExact 105"},
+         {"ResumeSync 105"},
+         false,
+         true},
+        {"left seeks back 5 s", Qt::Key_Left, true, {"SetPositionExact 95"}, {}, false, false},
+        {"up seeks 60 s",
+         Qt::Key_Up,
+         false,
+         {"SetPositionExact 160"},
+         {"ResumeSync 160"},
+         false,
+         true},
+        {"down seeks back 60 s", Qt::Key_Down, true, {"SetPositionExact 40"}, {}, false, false},
+        {"f enters full screen", Qt::Key_F, false, {"ToggleFullScreen"}, {}, true, true},
+        {"escape outside full screen does nothing", Qt::Key_Escape, false, {}, {}, false, true},
+        {"period steps a frame", Qt::Key_Period, true, {"StepFrame +1"}, {}, false, false},
+        {"comma steps back", Qt::Key_Comma, true, {"StepFrame -1"}, {}, false, false},
+        {"s takes a screenshot", Qt::Key_S, true, {"SaveCurrentImage"}, {}, false, false},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        openFilm();
+        engine->position = 100.0;
+        if (c.paused) view->PlayPause();
+        engine->calls.clear();
+        host.calls.clear();
+        // Pressed on the progress slider: its own handling of the key must not interfere.
+        pressKey(c.key);
+        EXPECT_EQ(engine->calls, c.engineCalls);
+        EXPECT_EQ(host.calls, c.hostCalls);
+        EXPECT_EQ(engine->fullScreen, c.fullScreen);
+        EXPECT_EQ(view->refreshTimerActive(), c.timerRunning);
+        if (engine->fullScreen) engine->fullScreen = false;
+    }
+
+    // A key seek shows the new second at once; Escape leaves full screen; a seek past the
+    // end ends the film as the slider does.
+    openFilm();
+    view->PlayPause();
+    pressKey(Qt::Key_Up);
+    EXPECT_EQ(timeText(), "00:01:00/02:00:00");
+    EXPECT_EQ(progress()->value(), 8);
+    engine->fullScreen = true;
+    pressKey(Qt::Key_Escape);
+    EXPECT_FALSE(engine->fullScreen);
+    engine->position = 7198.0;
+    host.calls.clear();
+    pressKey(Qt::Key_Right);
+    EXPECT_EQ(host.calls, QStringList{"PlayNextFilm"});
+    EXPECT_EQ(engine->state, FilmEngine::Stopped);
+
+    // Keys of other windows are theirs.
+    QWidget other;
+    engine->calls.clear();
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(&other, &space);
+    EXPECT_TRUE(engine->calls.isEmpty());
+}
+
+TEST_F(FilmViewTest, StopAndTheEndOfTheFilmShowTheFirstSecondEverywhere) {
+    host.records = {record(11.0, "N1.000000,E1.000000"), record(22.0, "N2.000000,E2.000000"),
+                    record(33.0, "N3.000000,E3.000000")};
+    const std::vector<std::pair<const char*, std::function<void()>>> ends = {
+        {"stop button", [this] { view->StopFilm(); }},
+        {"end reported by the engine", [this] { engine->sink(1); }},
+        {"slider released at its end", [this] { pressKey(Qt::Key_End); }},
+    };
+    for (const auto& [name, end] : ends) {
+        SCOPED_TRACE(name);
+        openFilm();
+        engine->position = 2.5;
+        view->RefreshTick();
+        ASSERT_EQ(speedText(), "33KM");
+        end();
+        EXPECT_EQ(engine->position, 0.0);
+        EXPECT_EQ(progress()->value(), 0);
+        EXPECT_EQ(timeText(), "00:00:00/02:00:00");
+        EXPECT_EQ(speedText(), "11KM");
+        EXPECT_EQ(positionText(), "N1.000000,E1.000000");
+    }
 }
 
 TEST_F(FilmViewTest, ZeroDurationKeepsTheSliderAtTheStart) {
@@ -308,6 +492,7 @@ TEST_F(FilmViewTest, StopRewindsAndTellsTheHost) {
     EXPECT_FALSE(view->refreshTimerActive());
     EXPECT_EQ(progress()->value(), 0);
     EXPECT_EQ(engine->calls, (QStringList{"Stop", "SetPosition 0"}));
+    EXPECT_EQ(timeText(), "00:00:00/02:00:00");
     EXPECT_EQ(buttonText(), "play");
     EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
     EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 151);
@@ -325,22 +510,26 @@ TEST_F(FilmViewTest, PagingHoldsTheTimerAndReleaseSeeks) {
     EXPECT_EQ(host.calls, QStringList{"ResumeSync 1440"});
 }
 
-TEST_F(FilmViewTest, SeekWhilePausedLeavesTimerAndHostAlone) {
-    host.records = {record(10.0, "N1.000000,E1.000000")};
-    openFilm();
-    view->PlayPause();
-    host.calls.clear();
-    const QString timeBefore = timeText();
-    const QString speedBefore = speedText();
+TEST_F(FilmViewTest, SeekWhilePausedOrStoppedShowsTheNewSecondAndLeavesTimerAndHostAlone) {
+    engine->duration = 10;
+    for (int s = 0; s < 10; ++s) host.records.push_back(record(10.0 * s, "N1.000000,E1.000000"));
+    host.records[2] = record(20.0, "N2.000000,E2.000000");
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "stopped" : "paused");
+        openFilm();
+        stopped ? view->StopFilm() : view->PlayPause();
+        host.calls.clear();
 
-    pressKey(Qt::Key_PageUp);
-    ASSERT_FALSE(engine->seeks.empty());
-    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
-    EXPECT_FALSE(view->refreshTimerActive());
-    EXPECT_TRUE(host.calls.isEmpty());
-    EXPECT_EQ(timeText(), timeBefore);
-    EXPECT_EQ(speedText(), speedBefore);
-    EXPECT_EQ(engine->state, FilmEngine::Paused);
+        pressKey(Qt::Key_PageUp);
+        ASSERT_FALSE(engine->seeks.empty());
+        EXPECT_DOUBLE_EQ(engine->seeks.back(), 2.0);
+        EXPECT_FALSE(view->refreshTimerActive());
+        EXPECT_TRUE(host.calls.isEmpty());
+        EXPECT_EQ(timeText(), "00:00:02/00:00:10");
+        EXPECT_EQ(speedText(), "20KM");
+        EXPECT_EQ(positionText(), "N2.000000,E2.000000");
+        EXPECT_EQ(engine->state, stopped ? FilmEngine::Stopped : FilmEngine::Paused);
+    }
 }
 
 TEST_F(FilmViewTest, ReleaseAtTheEndActsAsEndOfFilm) {
@@ -349,19 +538,21 @@ TEST_F(FilmViewTest, ReleaseAtTheEndActsAsEndOfFilm) {
     pressKey(Qt::Key_End);
     EXPECT_EQ(engine->calls, (QStringList{"SetPosition 0", "Stop"}));
     EXPECT_EQ(engine->state, FilmEngine::Stopped);
-    EXPECT_EQ(progress()->value(), 1000);
+    EXPECT_EQ(progress()->value(), 0);  // rewound, as the picture
     EXPECT_EQ(buttonText(), "play");
     EXPECT_FALSE(view->refreshTimerActive());
     EXPECT_EQ(host.calls, QStringList{"PlayNextFilm"});
 
-    // The engine reporting the end does the same.
+    // The engine reporting the end does the same, and the refresh stops.
     host.calls.clear();
     view->PlayPause();
+    ASSERT_TRUE(view->refreshTimerActive());
     host.calls.clear();
     ASSERT_TRUE(engine->sink);
     engine->sink(1);
     EXPECT_EQ(engine->state, FilmEngine::Stopped);
-    EXPECT_EQ(progress()->value(), 1000);
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_FALSE(view->refreshTimerActive());
     EXPECT_EQ(host.calls, QStringList{"PlayNextFilm"});
 
     engine->sink(3);
@@ -425,6 +616,11 @@ TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
     EXPECT_EQ(volume->value(), 0);
     volume->setValue(-2500);
     EXPECT_EQ(engine->volumes.back(), -2500);
+
+    // The next film starts at full volume, and the slider says so.
+    openFilm("/films/b.mp4");
+    EXPECT_EQ(volume->value(), 0);
+    EXPECT_EQ(engine->volumes.back(), 0);
 }
 
 TEST_F(FilmViewTest, DroppedFilmsAreListedAndPlayedInOrder) {
@@ -514,23 +710,27 @@ TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
     EXPECT_EQ(area->pictureId(), 151);
 }
 
-TEST_F(FilmViewTest, ScreenshotInTheSameSecondReplacesTheFirstWhole) {
+TEST_F(FilmViewTest, ScreenshotsInTheSameSecondAreAllKept) {
     openFilm();
-    const QString path = dataDir.path() + "/screenshot/20240131235959.bmp";
-    engine->frameBytes = QByteArray(300, 'A');
-    control<QPushButton>(CFilmView::kScreenshotId)->click();
-    QFile first(path);
-    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
-    EXPECT_EQ(first.readAll(), QByteArray(300, 'A'));
-    first.close();
-
-    engine->frameBytes = QByteArray(100, 'B');
-    control<QPushButton>(CFilmView::kScreenshotId)->click();
-    QFile second(path);
-    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
-    EXPECT_EQ(second.readAll(), QByteArray(100, 'B'));
-    EXPECT_EQ(QDir(dataDir.path() + "/screenshot").entryList(QDir::Files),
-              QStringList{"20240131235959.bmp"});
+    const QString folder = dataDir.path() + "/screenshot/";
+    const QStringList names{"20240131235959.bmp", "20240131235959-2.bmp", "20240131235959-3.bmp"};
+    const QList<QByteArray> frames{QByteArray(300, 'A'), QByteArray(100, 'B'),
+                                   QByteArray(200, 'C')};
+    for (const QByteArray& frame : frames) {
+        engine->frameBytes = frame;
+        control<QPushButton>(CFilmView::kScreenshotId)->click();
+    }
+    EXPECT_TRUE(view->messages.isEmpty());
+    QStringList written = QDir(folder).entryList(QDir::Files);
+    written.sort();
+    QStringList expected = names;
+    expected.sort();
+    EXPECT_EQ(written, expected);
+    for (int i = 0; i < names.size(); ++i) {
+        QFile shot(folder + names[i]);
+        ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
+        EXPECT_EQ(shot.readAll(), frames[i]) << names[i].toStdString();
+    }
 }
 
 TEST_F(FilmViewTest, ScreenshotThatCannotBeSavedIsReported) {

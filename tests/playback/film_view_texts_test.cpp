@@ -95,6 +95,10 @@ TEST(FilmViewTexts, ScreenshotNameFromLocalTime) {
     time.tm_min = 3;
     time.tm_sec = 0;
     EXPECT_EQ(ScreenshotFileName(time), "20240905070300.bmp");
+    // Later pictures of the same second get a number of their own.
+    EXPECT_EQ(ScreenshotFileName(time, 1), "20240905070300.bmp");
+    EXPECT_EQ(ScreenshotFileName(time, 2), "20240905070300-2.bmp");
+    EXPECT_EQ(ScreenshotFileName(time, 13), "20240905070300-13.bmp");
 }
 
 }  // namespace
