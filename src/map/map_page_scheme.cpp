@@ -17,19 +17,34 @@ constexpr char kPageHost[] = "tesmira";
 
 }  // namespace
 
-void RegisterMapPageScheme() {
+void RegisterMapSchemes() {
     if (QWebEngineUrlScheme::schemeByName(kMapPageScheme).name() == kMapPageScheme) return;
-    QWebEngineUrlScheme scheme(kMapPageScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    QWebEngineUrlScheme pages(kMapPageScheme);
+    pages.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     // Not a secure scheme: a page may then load its provider's script and
     // pictures over plain http as well as https.
-    scheme.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled);
-    QWebEngineUrlScheme::registerScheme(scheme);
+    pages.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(pages);
+
+    QWebEngineUrlScheme appLinks(kAppLinkScheme);
+    appLinks.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(appLinks);
 }
+
+// The browser control cancels every "app:" navigation before it gets here; a
+// handler must exist all the same, or the navigation never reaches the control.
+class AppLinkSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
+};
 
 void InstallMapPageScheme(QWebEngineProfile* profile) {
     if (profile->urlSchemeHandler(kMapPageScheme) != nullptr) return;
     profile->installUrlSchemeHandler(kMapPageScheme, new MapPageSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kAppLinkScheme, new AppLinkSchemeHandler(profile));
 }
 
 QUrl MapPageUrl(int id) {

@@ -12,9 +12,13 @@ namespace tesmira {
 
 inline constexpr char kMapPageScheme[] = "res";
 
-// Declares the scheme to Qt WebEngine. Must run before the QApplication is
-// constructed (Qt WebEngine fixes its schemes when it starts); later calls do nothing.
-void RegisterMapPageScheme();
+// "app:" links, which the browser control cancels and hands on.
+inline constexpr char kAppLinkScheme[] = "app";
+
+// Declares both schemes to Qt WebEngine (without it an "app:" link never
+// reaches the browser control). Must run before the QApplication is
+// constructed (Qt WebEngine fixes its schemes when it starts); repeated calls do nothing.
+void RegisterMapSchemes();
 
 // Serves the pages in `profile` (once per profile; repeated calls do nothing).
 void InstallMapPageScheme(QWebEngineProfile* profile);

@@ -57,7 +57,8 @@ void ReachabilityCheck::Abandon() {
     if (QNetworkReply* reply = reply_) {
         reply_ = nullptr;
         reply->disconnect(this);
-        reply->abort();
+        // Deleting the reply ends its request; aborting here, possibly inside
+        // one of the reply's own signals, upsets it.
         reply->deleteLater();
     }
 }
