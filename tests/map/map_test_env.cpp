@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -109,20 +109,18 @@ QStringList ProviderRequests() {
     return providerRequests;
 }
 
-}  // namespace tesmira::maptest
-
-int main(int argc, char** argv) {
-    using namespace tesmira::maptest;
-    tesmira::RegisterMapSchemes();
+void RegisterSchemes() {
+    RegisterMapSchemes();
     QWebEngineUrlScheme stub(kStubScheme);
     stub.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     stub.setFlags(QWebEngineUrlScheme::CorsEnabled | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(stub);
+}
 
-    QApplication app(argc, argv);
+void InstallStandIns() {
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
     profile->installUrlSchemeHandler(kStubScheme, new StubHandler(profile));
     profile->setUrlRequestInterceptor(new StandInInterceptor(profile));
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
+
+}  // namespace tesmira::maptest

@@ -13,6 +13,11 @@ class QWebEnginePage;
 
 namespace tesmira::maptest {
 
+// The page schemes and the stand-ins' own scheme; before the QApplication.
+void RegisterSchemes();
+// Serves the stand-ins in the default profile; after the QApplication.
+void InstallStandIns();
+
 // Runs the event loop until `done` holds or `timeoutMs` passed; the last value of `done`.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
