@@ -10,6 +10,7 @@ namespace tesmira {
 
 ReachabilityCheck::ReachabilityCheck(QObject* parent) : QObject(parent) {
     limit_.setSingleShot(true);
+    limit_.setTimerType(Qt::PreciseTimer);  // a coarse timer may end the wait 5 % early
     connect(&limit_, &QTimer::timeout, this, [this] { Finish(false); });
 }
 

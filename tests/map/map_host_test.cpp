@@ -95,6 +95,8 @@ protected:
     void SetUp() override {
         maptest::SetStandInsServed(true);
         server->answer = Answer::Status200;
+        // The suite's pane has shown its first page before a test begins.
+        ASSERT_TRUE(WaitFor([] { return pane->HtmlCtrl().IsPageReady(); }));
     }
 
     static CGoogleMapView* MakePane() {
