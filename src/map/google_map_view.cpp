@@ -1,0 +1,69 @@
+#include "map/google_map_view.h"
+
+#include <QLabel>
+
+#include "app/language_pack.h"
+#include "app/retext.h"
+#include "app/settings.h"
+#include "map/map_page_scheme.h"
+#include "map/map_pages.h"
+
+namespace tesmira {
+
+CGoogleMapView::CGoogleMapView(QWidget* parent, CheckHosts checkHosts)
+    : QWidget(parent), checkHosts_(std::move(checkHosts)) {
+    // The placeholder only fixes where the browser is first put.
+    auto* placeholder = new QLabel(QStringLiteral("Static"), this);
+    placeholder->setProperty(kControlIdProperty, kPlaceholderId);
+    placeholder->setGeometry(2, 3, 59, 55);
+    OnInitialUpdate();
+}
+
+CGoogleMapView::~CGoogleMapView() {
+    // The browser is a member: take it out of Qt's ownership before it is destroyed.
+    htmlCtrl_.setParent(nullptr);
+}
+
+void CGoogleMapView::OnInitialUpdate() {
+    htmlCtrl_.CreateOverPlaceholder(kPlaceholderId, this);
+    ApplyLanguage("");
+    const int id = MapPageIdFor(MapProvider(), ReadLanguage());
+    if (id != 0) LoadMapPage(id);
+    PlaceBrowser();
+}
+
+void CGoogleMapView::LoadMapPage(int id) {
+    const MapPageEntry* page = FindMapPage(id);
+    if (page == nullptr || page->checkHost == nullptr) return;
+    const auto host = checkHosts_.find(page->checkHost);
+    const std::string url =
+        CheckUrlFor(*page, host == checkHosts_.end() ? std::string() : host->second);
+    htmlCtrl_.ExpectPage();
+    check_.Start(QString::fromStdString(url), [this, id](bool reachable) {
+        shownPageId_ = reachable ? id : kOfflinePageId;
+        htmlCtrl_.Navigate(MapPageUrl(shownPageId_), FindMapPage(shownPageId_)->hasPageFunctions);
+    });
+}
+
+bool CGoogleMapView::CallPageFunction(const std::string& name,
+                                      const std::vector<std::string>& args) {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(args.size()));
+    for (const std::string& arg : args) texts.append(QString::fromStdString(arg));
+    return htmlCtrl_.CallPageFunction(QString::fromStdString(name), texts);
+}
+
+void CGoogleMapView::accept() {
+    emit accepted();
+}
+
+void CGoogleMapView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceBrowser();
+}
+
+void CGoogleMapView::PlaceBrowser() {
+    htmlCtrl_.setGeometry(0, kBandHeight, width(), std::max(0, height() - kBandHeight));
+}
+
+}  // namespace tesmira

@@ -1,0 +1,141 @@
+#include "map/html_ctrl.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include "app/retext.h"
+#include "map/map_page_scheme.h"
+
+namespace tesmira {
+
+// Hands every navigation to the control first, so it can cancel "app:" links.
+class CHtmlPage : public QWebEnginePage {
+public:
+    CHtmlPage(QWebEngineProfile* profile, CHtmlCtrl& ctrl)
+        : QWebEnginePage(profile, &ctrl), ctrl_(ctrl) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+        return ctrl_.BeforeNavigate(url);
+    }
+
+private:
+    CHtmlCtrl& ctrl_;
+};
+
+CHtmlCtrl::CHtmlCtrl(QWidget* parent) : QWebEngineView(parent) {
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    InstallMapPageScheme(profile);
+    setPage(new CHtmlPage(profile, *this));
+    page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    connect(page(), &QWebEnginePage::loadingChanged, this, &CHtmlCtrl::OnLoadingChanged);
+}
+
+CHtmlCtrl::~CHtmlCtrl() = default;
+
+bool CHtmlCtrl::CreateOverPlaceholder(int controlId, QWidget* parent) {
+    for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == this || child->property(kControlIdProperty).toInt() != controlId) continue;
+        const QRect place = child->geometry();
+        delete child;
+        setParent(parent);
+        setGeometry(place);
+        setProperty(kControlIdProperty, controlId);
+        show();
+        return true;
+    }
+    return false;
+}
+
+void CHtmlCtrl::ExpectPage() {
+    state_ = PageState::Expected;
+    expectedUrl_.clear();
+}
+
+void CHtmlCtrl::Navigate(const QUrl& url, bool hasPageFunctions) {
+    state_ = PageState::Expected;
+    expectedUrl_ = url;
+    expectedHasFunctions_ = hasPageFunctions;
+    setUrl(url);
+}
+
+QString CHtmlCtrl::PageCallScript(const QString& name, const QStringList& args) {
+    QJsonArray call{name};
+    for (const QString& arg : args) call.append(arg);
+    const QString quoted = QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact));
+    // A script error ends the call silently, as the page's own error handler would.
+    return QStringLiteral(
+               "(function (c) {"
+               " var f = window[c[0]];"
+               " if (typeof f !== 'function') return null;"
+               " try { var r = f.apply(window, c.slice(1)); return r === undefined ? null : r; }"
+               " catch (e) { return null; }"
+               "})(%1)")
+        .arg(quoted);
+}
+
+bool CHtmlCtrl::CallPageFunction(const QString& name, const QStringList& args,
+                                 ResultCallback result) {
+    switch (state_) {
+        case PageState::Ready:
+            Deliver(PageCallScript(name, args), std::move(result));
+            return true;
+        case PageState::Expected:
+            kept_.push_back({PageCallScript(name, args), std::move(result)});
+            return true;
+        case PageState::None:
+        case PageState::Inert:
+            break;
+    }
+    return false;
+}
+
+void CHtmlCtrl::Deliver(const QString& script, ResultCallback result) {
+    if (result) {
+        page()->runJavaScript(
+            script, [result = std::move(result)](const QVariant& value) { result(value); });
+    } else {
+        page()->runJavaScript(script);
+    }
+}
+
+void CHtmlCtrl::HandleAppLink(const QString&) {}
+
+bool CHtmlCtrl::BeforeNavigate(const QUrl& url) {
+    const QString text = url.toString();
+    if (!text.startsWith(QLatin1String("app:"), Qt::CaseInsensitive)) return true;
+    HandleAppLink(text.mid(4));
+    return false;
+}
+
+void CHtmlCtrl::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+    // Only the end of the newest load counts; an older one ends when it is replaced.
+    if (state_ != PageState::Expected || expectedUrl_.isEmpty() || info.url() != expectedUrl_) {
+        return;
+    }
+    switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            if (expectedHasFunctions_) {
+                state_ = PageState::Ready;
+                for (KeptCall& call : kept_) Deliver(call.script, std::move(call.result));
+            } else {
+                state_ = PageState::Inert;
+            }
+            kept_.clear();
+            emit pageReady(info.url());
+            break;
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            state_ = PageState::None;
+            kept_.clear();
+            break;
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            break;
+    }
+}
+
+}  // namespace tesmira

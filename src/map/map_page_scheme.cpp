@@ -1,0 +1,77 @@
+#include "map/map_page_scheme.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFile>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+#include "map/map_pages.h"
+
+namespace tesmira {
+namespace {
+
+// The host part only makes the pages one origin; the id alone picks the page.
+constexpr char kPageHost[] = "tesmira";
+
+}  // namespace
+
+void RegisterMapSchemes() {
+    if (QWebEngineUrlScheme::schemeByName(kMapPageScheme).name() == kMapPageScheme) return;
+    QWebEngineUrlScheme pages(kMapPageScheme);
+    pages.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Not a secure scheme: a page may then load its provider's script and
+    // pictures over plain http as well as https.
+    pages.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(pages);
+
+    QWebEngineUrlScheme appLinks(kAppLinkScheme);
+    appLinks.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(appLinks);
+}
+
+// The browser control cancels every "app:" navigation before it gets here; a
+// handler must exist all the same, or the navigation never reaches the control.
+class AppLinkSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
+};
+
+void InstallMapPageScheme(QWebEngineProfile* profile) {
+    if (profile->urlSchemeHandler(kMapPageScheme) != nullptr) return;
+    profile->installUrlSchemeHandler(kMapPageScheme, new MapPageSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kAppLinkScheme, new AppLinkSchemeHandler(profile));
+}
+
+QUrl MapPageUrl(int id) {
+    return QUrl(QStringLiteral("%1://%2/%3").arg(kMapPageScheme, kPageHost).arg(id));
+}
+
+int MapPageIdFromUrl(const QUrl& url) {
+    if (url.scheme() != QLatin1String(kMapPageScheme)) return 0;
+    bool ok = false;
+    const int id = url.path().mid(1).toInt(&ok);
+    return ok && FindMapPage(id) != nullptr ? id : 0;
+}
+
+void MapPageSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
+    const MapPageEntry* page = FindMapPage(MapPageIdFromUrl(job->requestUrl()));
+    if (page == nullptr) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    QFile file(QStringLiteral(":/map/pages/") + QLatin1String(page->resource));
+    if (!file.open(QIODevice::ReadOnly)) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    auto* body = new QBuffer(job);
+    body->setData(file.readAll());
+    job->reply("text/html", body);
+}
+
+}  // namespace tesmira

@@ -1,0 +1,37 @@
+#pragma once
+// The "res" URL scheme that serves the map pages from the resources by id:
+// res://tesmira/<id>. A page added to the page table (map/map_pages.h) is
+// served without further changes here.
+
+#include <QUrl>
+#include <QWebEngineUrlSchemeHandler>
+
+class QWebEngineProfile;
+
+namespace tesmira {
+
+inline constexpr char kMapPageScheme[] = "res";
+
+// "app:" links, which the browser control cancels and hands on.
+inline constexpr char kAppLinkScheme[] = "app";
+
+// Declares both schemes to Qt WebEngine (without it an "app:" link never
+// reaches the browser control). Must run before the QApplication is
+// constructed (Qt WebEngine fixes its schemes when it starts); repeated calls do nothing.
+void RegisterMapSchemes();
+
+// Serves the pages in `profile` (once per profile; repeated calls do nothing).
+void InstallMapPageScheme(QWebEngineProfile* profile);
+
+QUrl MapPageUrl(int id);
+// The page id of a "res" URL; 0 when the URL names no page.
+int MapPageIdFromUrl(const QUrl& url);
+
+class MapPageSchemeHandler : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+};
+
+}  // namespace tesmira

@@ -1,0 +1,17 @@
+#pragma once
+// The map pane's browser control: no context menu, and an "app:ok" link
+// accepts the parent (its "accept" slot, as a dialog's OK button would).
+
+#include "map/html_ctrl.h"
+
+namespace tesmira {
+
+class CMyHtmlCtrl : public CHtmlCtrl {
+    Q_OBJECT
+public:
+    explicit CMyHtmlCtrl(QWidget* parent = nullptr);
+
+    void HandleAppLink(const QString& text) override;
+};
+
+}  // namespace tesmira

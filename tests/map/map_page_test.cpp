@@ -1,0 +1,296 @@
+// The map pages' scripts in the real browser, against the provider stand-ins.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <memory>
+
+#include "map/map_page_scheme.h"
+#include "map/map_pages.h"
+#include "map/my_html_ctrl.h"
+#include "map_test_env.h"
+
+namespace tesmira {
+namespace {
+
+using maptest::Eval;
+using maptest::StateList;
+using maptest::StubState;
+using maptest::WaitFor;
+
+// One browser for the whole file; each test loads the page it needs.
+class MapPageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ctrl = new CMyHtmlCtrl;
+        // A hidden page's timers are throttled; the pane is on screen when it plays.
+        ctrl->resize(400, 300);
+        ctrl->show();
+    }
+    static void TearDownTestSuite() {
+        delete ctrl;
+        ctrl = nullptr;
+    }
+    void SetUp() override { maptest::SetStandInsServed(true); }
+
+    static void Load(int id) {
+        QSignalSpy ready(ctrl, &CHtmlCtrl::pageReady);
+        ctrl->Navigate(MapPageUrl(id), FindMapPage(id)->hasPageFunctions);
+        ASSERT_TRUE(WaitFor([&] { return ready.count() > 0; })) << "page " << id;
+    }
+    static QVariant Js(const QString& script) { return Eval(ctrl->page(), script); }
+    // Sends points given as "lat,lng" (or "V") the way the host does.
+    static void Plot(const QStringList& points) {
+        for (const QString& point : points) {
+            const QStringList parts = point.split(',');
+            const QString lng = parts.size() == 2 ? parts[1] : "V";
+            ctrl->CallPageFunction("path_plot", {lng, parts[0]});
+        }
+    }
+    static QJsonDocument State() { return StubState(ctrl->page()); }
+
+    static CMyHtmlCtrl* ctrl;
+};
+CMyHtmlCtrl* MapPageTest::ctrl = nullptr;
+
+// The two map pages behave alike towards the host; each case runs on both.
+struct PageKind {
+    int id;
+    const char* lineStyle;
+    const char* pointsName;  // the page's stored longitude texts
+};
+
+class MapPageBehaviour : public MapPageTest, public ::testing::WithParamInterface<PageKind> {
+protected:
+    void SetUp() override {
+        MapPageTest::SetUp();
+        Load(GetParam().id);
+    }
+    static constexpr char kSlow[] = "600000";  // a period that never ticks during a test
+};
+
+TEST_P(MapPageBehaviour, RunsOfFixesBecomeOneLineEachAndGapsStayEmpty) {
+    struct Case {
+        const char* name;
+        QStringList points;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"all fixes", {"1,10", "2,20", "3,30"}, {"1,10 2,20 3,30"}},
+        {"gap inside", {"1,10", "2,20", "V", "V", "3,30", "4,40"}, {"1,10 2,20", "3,30 4,40"}},
+        {"gaps at both ends", {"V", "1,10", "2,20", "V"}, {"1,10 2,20"}},
+        {"one-point run", {"1,10", "V", "2,20", "V", "3,30"}, {"1,10", "2,20", "3,30"}},
+        {"only gaps", {"V", "V"}, {}},
+        {"no points", {}, {}},
+    };
+    for (const Case& c : cases) {
+        ctrl->CallPageFunction("stop");
+        Plot(c.points);
+        ctrl->CallPageFunction("play", {"0", kSlow});
+        const QJsonDocument state = State();
+        EXPECT_EQ(StateList(state, "lines"), c.lines) << c.name;
+        for (const QString& style : StateList(state, "styles")) {
+            EXPECT_EQ(style, GetParam().lineStyle) << c.name;
+        }
+    }
+}
+
+TEST_P(MapPageBehaviour, MarkerStepsWithThePeriodSkipsGapsAndStopsAtTheEnd) {
+    constexpr int kPeriod = 60;
+    ctrl->CallPageFunction("stop");
+    Plot({"1,10", "V", "2,20", "3,30"});
+    ctrl->CallPageFunction("play", {"0", QString::number(kPeriod)});
+    ASSERT_TRUE(WaitFor([] { return !State()["timer"].toBool(); }))
+        << State().toJson().toStdString()
+        << Js("startpos + ' ' + lCoordinateX.length").toString().toStdString();
+
+    const QJsonDocument state = State();
+    EXPECT_EQ(StateList(state, "made"), QStringList({"1,10", "2,20", "3,30"}));
+    EXPECT_EQ(StateList(state, "markers"), QStringList({"3,30"}));
+    EXPECT_EQ(StateList(state, "follows").size(), 3);
+    const QJsonArray times = state["times"].toArray();
+    ASSERT_EQ(times.size(), 3);
+    // The gap holds the marker for one tick, so the second step takes two periods.
+    EXPECT_GE(times[1].toDouble() - times[0].toDouble(), 1.8 * kPeriod);
+    EXPECT_GE(times[2].toDouble() - times[1].toDouble(), 0.8 * kPeriod);
+}
+
+TEST_P(MapPageBehaviour, PlayTwiceDrawsTwiceAndPauseKeepsTheMarker) {
+    ctrl->CallPageFunction("stop");
+    Plot({"1,10", "2,20", "3,30", "4,40", "5,50", "6,60"});
+    ctrl->CallPageFunction("play", {"0", kSlow});
+    ctrl->CallPageFunction("play", {"0", "40"});
+    EXPECT_EQ(StateList(State(), "lines").size(), 2);
+
+    ASSERT_TRUE(WaitFor([] { return StateList(State(), "made").size() >= 2; }));
+    ctrl->CallPageFunction("pause");
+    const QStringList made = StateList(State(), "made");
+    WaitFor([] { return false; }, 200);
+    const QJsonDocument paused = State();
+    EXPECT_FALSE(paused["timer"].toBool());
+    EXPECT_EQ(StateList(paused, "made"), made);
+    EXPECT_EQ(StateList(paused, "markers"), QStringList({made.last()}));
+
+    // Resuming from a position shows that position next.
+    ctrl->CallPageFunction("play", {"5", "40"});
+    ASSERT_TRUE(WaitFor([&] { return StateList(State(), "made").size() > made.size(); }));
+    EXPECT_EQ(StateList(State(), "made")[made.size()], "6,60");
+}
+
+TEST_P(MapPageBehaviour, StopEmptiesTheMapAndANewTrackShowsAlone) {
+    ctrl->CallPageFunction("stop");
+    Plot({"1,10", "2,20"});
+    ctrl->CallPageFunction("play", {"0", "30"});
+    ASSERT_TRUE(WaitFor([] { return !StateList(State(), "markers").isEmpty(); }));
+    ctrl->CallPageFunction("stop");
+    QJsonDocument state = State();
+    EXPECT_TRUE(StateList(state, "lines").isEmpty());
+    EXPECT_TRUE(StateList(state, "markers").isEmpty());
+    EXPECT_FALSE(state["timer"].toBool());
+    EXPECT_EQ(Js(QStringLiteral("%1.length").arg(GetParam().pointsName)).toInt(), 0);
+
+    Plot({"7,70", "8,80"});
+    ctrl->CallPageFunction("play", {"0", kSlow});
+    EXPECT_EQ(StateList(State(), "lines"), QStringList({"7,70 8,80"}));
+}
+
+TEST_P(MapPageBehaviour, PlayFromBeyondThePointsPlacesNoMarker) {
+    ctrl->CallPageFunction("stop");
+    Plot({"1,10", "2,20"});
+    const int before = StateList(State(), "made").size();
+    ctrl->CallPageFunction("play", {"2", "20"});
+    ASSERT_TRUE(WaitFor([] { return !State()["timer"].toBool(); }));
+    EXPECT_EQ(StateList(State(), "made").size(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, MapPageBehaviour,
+                         ::testing::Values(PageKind{156, "#00FF00/0.4/6", "lCoordinateX"},
+                                           PageKind{160, "blue/0.5/6", "pathX"}),
+                         [](const auto& info) {
+                             return info.param.id == 160 ? "Baidu" : "Google";
+                         });
+
+TEST_F(MapPageTest, GooglePageStartsItsMapAndFollowsTheMarkerByPanning) {
+    Load(156);
+    const QJsonObject options =
+        QJsonDocument::fromJson(Js("JSON.stringify(stubLog.maps[0].options)").toString().toUtf8())
+            .object();
+    EXPECT_EQ(Js("stubLog.maps.length + ':' + stubLog.maps[0].element").toString(), "1:map_canvas");
+    EXPECT_EQ(options["zoom"].toInt(), 16);
+    EXPECT_EQ(options["center"].toObject()["lat"].toDouble(), 55.8);
+    EXPECT_EQ(options["center"].toObject()["lng"].toDouble(), 37.5);
+    for (const char* control : {"panControl", "zoomControl", "mapTypeControl", "scaleControl",
+                                "streetViewControl", "overviewMapControl", "rotateControl"}) {
+        EXPECT_TRUE(options[control].toBool()) << control;
+    }
+    EXPECT_EQ(options["mapTypeId"].toString(), "roadmap");
+    EXPECT_TRUE(options["disableDoubleClickZoom"].toBool());
+
+    Plot({"1,10"});
+    ctrl->CallPageFunction("play", {"0", "20"});
+    ASSERT_TRUE(WaitFor([] { return !State()["timer"].toBool(); }));
+    EXPECT_EQ(StateList(State(), "follows"), QStringList({"1,10"}));
+}
+
+TEST_F(MapPageTest, GooglePageWithoutItsMapDropsPointsAndEveryCallDoesNothing) {
+    maptest::SetStandInsServed(false);
+    Load(156);
+    EXPECT_EQ(Js("inited").toInt(), 0);
+    Plot({"1,10", "2,20"});
+    for (const char* call : {"play", "pause", "stop"}) {
+        ctrl->CallPageFunction(call,
+                               QString(call) == "play" ? QStringList{"0", "20"} : QStringList{});
+    }
+    EXPECT_EQ(Js("lCoordinateX.length").toInt(), 0);
+    EXPECT_EQ(Js("typeof google").toString(), "undefined");
+}
+
+TEST_F(MapPageTest, BaiduPageUsesTheSpriteIconAndRecentresAtTheCurrentZoom) {
+    Load(160);
+    EXPECT_EQ(Js("stubLog.maps[0].element").toString(), "container");
+    EXPECT_EQ(
+        Js("JSON.stringify(stubLog.icons[0])").toString(),
+        R"({"url":"http://api.map.baidu.com/img/markers.png","size":{"width":23,"height":25},)"
+        R"("options":{"anchor":{"width":10,"height":25},"imageOffset":{"width":0,"height":-275}}})");
+    EXPECT_EQ(Js("stubLog.follows[0]").toString(), "39.950507,116.411053@10");
+    EXPECT_EQ(Js("JSON.stringify(stubLog.maps[0].controls)").toString(),
+              R"([{"options":{"type":"large"}}])");
+    EXPECT_TRUE(Js("stubLog.maps[0].wheel && stubLog.maps[0].keyboard").toBool());
+    EXPECT_TRUE(
+        Js("stubLog.markers[0].options.enableDragging && stubLog.markers[0].options.raiseOnDrag")
+            .toBool());
+
+    Js("stubLog.maps[0].zoom = 13");
+    Plot({"1,10"});
+    ctrl->CallPageFunction("play", {"0", "20"});
+    ASSERT_TRUE(WaitFor([] { return !State()["timer"].toBool(); }));
+    EXPECT_EQ(StateList(State(), "follows"), QStringList({"1,10@13"}));
+    EXPECT_TRUE(Js("stubLog.markers[1].options.icon === myIcon").toBool());
+}
+
+TEST_F(MapPageTest, EveryPageIsServedByIdWithItsProviderScriptBeforeTheErrorHandler) {
+    struct Case {
+        int id;
+        const char* script;
+        const char* element;
+    };
+    const Case cases[] = {
+        {156, "https://maps.googleapis.com/maps/api/js?v=3.1&sensor=false&language=en",
+         "map_canvas"},
+        {157, "https://maps.googleapis.com/maps/api/js?v=3.1&sensor=false&language=ru",
+         "map_canvas"},
+        {158, "https://maps.googleapis.com/maps/api/js?v=3.1&sensor=false&language=zh-CN",
+         "map_canvas"},
+        {159, "https://maps.googleapis.com/maps/api/js?v=3.1&sensor=false&language=zh-TW",
+         "map_canvas"},
+        {176, "https://maps.googleapis.com/maps/api/js?v=3.1&sensor=false&language=fr",
+         "map_canvas"},
+        {160, "http://api.map.baidu.com/api?v=1.3", "container"},
+    };
+    for (const Case& c : cases) {
+        Load(c.id);
+        EXPECT_EQ(maptest::ProviderRequests().last(), c.script) << c.id;
+        EXPECT_EQ(Js("document.scripts.length + ' ' + document.scripts[0].src").toString(),
+                  QStringLiteral("3 ") + c.script);
+        EXPECT_TRUE(
+            Js("/killErrors/.test(document.scripts[1].text) && window.onerror === killErrors")
+                .toBool());
+        EXPECT_EQ(
+            Js(QStringLiteral("document.getElementById('%1') !== null").arg(c.element)).toBool(),
+            true);
+        EXPECT_EQ(Js("document.querySelector('meta[name=viewport]').content").toString(),
+                  "initial-scale=1.0, user-scalable=no");
+        // The map pages are UTF-8 with a byte-order mark.
+        QFile file(QStringLiteral(":/map/pages/") + FindMapPage(c.id)->resource);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF")) << c.id;
+    }
+    EXPECT_EQ(Js("document.title").toString(), "Hello, World");
+}
+
+TEST_F(MapPageTest, OfflinePageShowsItsMessageAndHasNoScript) {
+    Load(kOfflinePageId);
+    EXPECT_EQ(Js("document.body.innerText.trim()").toString(),
+              "ERROR: Website cannot be accessed.Check your internet connection!");
+    EXPECT_EQ(Js("document.scripts.length").toInt(), 0);
+    EXPECT_EQ(Js("getComputedStyle(document.querySelector('font')).color").toString(),
+              "rgb(255, 0, 0)");
+    QFile file(QStringLiteral(":/map/pages/") + FindMapPage(kOfflinePageId)->resource);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    for (char c : file.readAll()) EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+    EXPECT_FALSE(ctrl->CallPageFunction("stop"));
+}
+
+TEST_F(MapPageTest, AnUnknownIdIsNotServed) {
+    QSignalSpy ready(ctrl, &CHtmlCtrl::pageReady);
+    ctrl->Navigate(QUrl("res://tesmira/155"));
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(ready.count(), 0);
+    EXPECT_FALSE(ctrl->CallPageFunction("stop"));
+}
+
+}  // namespace
+}  // namespace tesmira

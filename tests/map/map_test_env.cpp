@@ -1,0 +1,126 @@
+#include "map_test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QThread>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+
+#include "map/map_page_scheme.h"
+
+namespace tesmira::maptest {
+namespace {
+
+constexpr char kStubScheme[] = "stub";
+bool standInsServed = true;
+QStringList providerRequests;
+
+// Serves tests/map/stubs/<name>.
+class StubHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        QFile file(QStringLiteral(TESMIRA_SOURCE_DIR "/tests/map/stubs") +
+                   job->requestUrl().path());
+        if (!file.open(QIODevice::ReadOnly)) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        auto* body = new QBuffer(job);
+        body->setData(file.readAll());
+        job->reply("text/javascript", body);
+    }
+};
+
+// Every http(s) request of a page: a provider script goes to its stand-in,
+// anything else is blocked.
+class StandInInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) return;
+        QString standIn;
+        if (url.host() == QLatin1String("maps.googleapis.com") && url.path() == "/maps/api/js") {
+            standIn = "google.js";
+        } else if (url.host() == QLatin1String("api.map.baidu.com") && url.path() == "/api") {
+            standIn = "baidu.js";
+        }
+        if (!standIn.isEmpty()) providerRequests.append(url.toString());
+        if (standIn.isEmpty() || !standInsServed) {
+            info.block(true);
+            return;
+        }
+        info.redirect(QUrl(QStringLiteral("stub://tests/") + standIn));
+    }
+};
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+QVariant Eval(QWebEnginePage* page, const QString& script) {
+    bool arrived = false;
+    QVariant value;
+    page->runJavaScript(script, [&](const QVariant& v) {
+        value = v;
+        arrived = true;
+    });
+    EXPECT_TRUE(WaitFor([&] { return arrived; })) << script.toStdString();
+    return value;
+}
+
+QJsonDocument StubState(QWebEnginePage* page) {
+    return QJsonDocument::fromJson(
+        Eval(page, "typeof stubState === 'function' ? stubState() : '{}'").toString().toUtf8());
+}
+
+QStringList StateList(const QJsonDocument& state, const char* key) {
+    QStringList list;
+    for (const QJsonValue& v : state.object().value(QLatin1String(key)).toArray()) {
+        list.append(v.isString() ? v.toString() : QString::number(v.toDouble()));
+    }
+    return list;
+}
+
+void SetStandInsServed(bool served) {
+    standInsServed = served;
+}
+QStringList ProviderRequests() {
+    return providerRequests;
+}
+
+void RegisterSchemes() {
+    RegisterMapSchemes();
+    QWebEngineUrlScheme stub(kStubScheme);
+    stub.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    stub.setFlags(QWebEngineUrlScheme::CorsEnabled | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(stub);
+}
+
+void InstallStandIns() {
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    profile->installUrlSchemeHandler(kStubScheme, new StubHandler(profile));
+    profile->setUrlRequestInterceptor(new StandInInterceptor(profile));
+}
+
+}  // namespace tesmira::maptest

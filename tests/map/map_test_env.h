@@ -1,0 +1,36 @@
+#pragma once
+// What the map tests share: an application with the page scheme, provider
+// stand-ins served in place of the providers' addresses (nothing reaches the
+// network), and waiting for the page's script.
+
+#include <QJsonDocument>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+class QWebEnginePage;
+
+namespace tesmira::maptest {
+
+// The page schemes and the stand-ins' own scheme; before the QApplication.
+void RegisterSchemes();
+// Serves the stand-ins in the default profile; after the QApplication.
+void InstallStandIns();
+
+// Runs the event loop until `done` holds or `timeoutMs` passed; the last value of `done`.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Runs `script` in the page and waits for its value.
+QVariant Eval(QWebEnginePage* page, const QString& script);
+
+// The stand-in's stubState() of the page.
+QJsonDocument StubState(QWebEnginePage* page);
+QStringList StateList(const QJsonDocument& state, const char* key);
+
+// Off: the providers' addresses are blocked instead of served by stand-ins.
+void SetStandInsServed(bool served);
+// Provider script addresses the pages asked for, oldest first.
+QStringList ProviderRequests();
+
+}  // namespace tesmira::maptest
