@@ -9,13 +9,11 @@ TEST(MegabyteText, WholeMebibytesRoundedDown) {
     const struct {
         std::uint64_t bytes;
         const char* text;
-    } kCases[] = {
-        {0, "0"},
-        {1'048'575, "0"},
-        {1'048'576, "1"},
-        {3'221'225'471, "3071"},
-        {5'000'000'000'000ULL, "4768371"},  // beyond 32 bits
-    };
+    } kCases[] = {{0, "0"},
+                  {1'048'575, "0"},
+                  {1'048'576, "1"},
+                  {3'221'225'471, "3071"},
+                  {5'000'000'000'000ULL, "4768371"}};  // the last beyond 32 bits
     for (const auto& c : kCases) EXPECT_EQ(MegabyteText(c.bytes), c.text) << c.bytes;
 }
 
