@@ -1,0 +1,23 @@
+#pragma once
+// What the film list needs of the window it sits in. PlayFile and CurrentFilm have
+// the same signatures as in FilmHost, so a main window implementing both interfaces
+// serves both panes with one function each; tests hand a fake.
+
+#include <QString>
+
+namespace tesmira {
+
+class FilmListHost {
+public:
+    virtual ~FilmListHost() = default;
+
+    // Makes the path the current film, loads its records and opens it.
+    virtual void PlayFile(const QString& path) = 0;
+    // The path of the film loaded now (empty before the first).
+    virtual QString CurrentFilm() const = 0;
+    // The film view's stop sequence (its stop button); nothing when the window has
+    // no film view. The film stays loaded and current.
+    virtual void StopFilmView() = 0;
+};
+
+}  // namespace tesmira
