@@ -25,6 +25,14 @@ struct MainGeometry {
 
 inline constexpr int kInstrumentStripHeight = 165;
 inline constexpr int kSplitterBar = 10;
+// The smallest panes whose controls still stand clear of each other: the strip's
+// chart keeps 150 pixels beside the two dials, the map a little below its band.
+inline constexpr int kInstrumentMinWidth = 608;
+inline constexpr int kInstrumentMinHeight = 151;
+inline constexpr int kMapMinWidth = 160;
+inline constexpr int kMapMinHeight = 100;
+inline constexpr int kListMinWidth = 160;
+inline constexpr int kListMinHeight = 80;
 
 MainGeometry ComputeMainGeometry(int screenWidth, int screenHeight);
 

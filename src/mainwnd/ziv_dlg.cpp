@@ -22,11 +22,11 @@
 #include "extract/film_samples.h"
 #include "filelist/film_name.h"
 #include "instruments/gsensor_view.h"
-#include "map/map_page_scheme.h"
-#include "map/map_pages.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
+#include "map/map_page_scheme.h"
+#include "map/map_pages.h"
 #include "playback/film_view.h"
 #include "widgets/app_icon.h"
 
@@ -38,9 +38,9 @@ struct LanguageItem {
     const char* code;
 };
 constexpr LanguageItem kLanguages[] = {
-    {CZivDlg::kLanguageEn, "en"},    {CZivDlg::kLanguageZhCn, "zh-CN"},
-    {CZivDlg::kLanguageZhTw, "zh-TW"}, {CZivDlg::kLanguageRu, "ru"},
-    {CZivDlg::kLanguageFr, "fr"},
+    {CZivDlg::kCmdLanguageEn, "en"},      {CZivDlg::kCmdLanguageZhCn, "zh-CN"},
+    {CZivDlg::kCmdLanguageZhTw, "zh-TW"}, {CZivDlg::kCmdLanguageRu, "ru"},
+    {CZivDlg::kCmdLanguageFr, "fr"},
 };
 
 // The chart's three lines, X red, Y green, Z blue (0x00BBGGRR), its grid and range.
@@ -73,6 +73,8 @@ std::tm toTm(const QDateTime& time) {
 
 }  // namespace
 
+CZivDlg::CZivDlg() : CZivDlg(Options{}) {}
+
 CZivDlg::CZivDlg(Options options) : options_(std::move(options)) {
     setProperty(kDialogIdProperty, kDialogId);
     setWindowIcon(TesmiraIcon());
@@ -91,22 +93,22 @@ void CZivDlg::buildMenu() {
         connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
     };
     QMenu* file = bar->addMenu(QStringLiteral("File"));
-    add(file, kOpen, QStringLiteral("Open"), false);
+    add(file, kCmdOpen, QStringLiteral("Open"), false);
     QMenu* view = bar->addMenu(QStringLiteral("View"));
     QMenu* language = view->addMenu(QStringLiteral("Language"));
-    add(language, kLanguageEn, QStringLiteral("(en)English"), true);
-    add(language, kLanguageZhCn, QString::fromUtf8("(zh-CN)中文简体"), true);
-    add(language, kLanguageZhTw, QString::fromUtf8("(zh-TW)中文繁體"), true);
-    add(language, kLanguageRu, QString::fromUtf8("(ru)Русский"), true);
-    add(language, kLanguageFr, QString::fromUtf8("(fr)Français"), true);
+    add(language, kCmdLanguageEn, QStringLiteral("(en)English"), true);
+    add(language, kCmdLanguageZhCn, QString::fromUtf8("(zh-CN)中文简体"), true);
+    add(language, kCmdLanguageZhTw, QString::fromUtf8("(zh-TW)中文繁體"), true);
+    add(language, kCmdLanguageRu, QString::fromUtf8("(ru)Русский"), true);
+    add(language, kCmdLanguageFr, QString::fromUtf8("(fr)Français"), true);
     QMenu* map = view->addMenu(QStringLiteral("Map"));
-    add(map, kMapGoogle, QStringLiteral("Google Maps"), true);
-    add(map, kMapBaidu, QStringLiteral("Baidu Maps"), true);
+    add(map, kCmdMapGoogle, QStringLiteral("Google Maps"), true);
+    add(map, kCmdMapBaidu, QStringLiteral("Baidu Maps"), true);
     QMenu* unit = view->addMenu(QStringLiteral("Speed Unit"));
-    add(unit, kUnitKmh, QStringLiteral("KMH"), true);
-    add(unit, kUnitMph, QStringLiteral("MPH"), true);
+    add(unit, kCmdUnitKmh, QStringLiteral("KMH"), true);
+    add(unit, kCmdUnitMph, QStringLiteral("MPH"), true);
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
-    add(help, kAbout, QStringLiteral("About"), false);
+    add(help, kCmdAbout, QStringLiteral("About"), false);
 }
 
 void CZivDlg::buildPanes() {
@@ -144,7 +146,10 @@ void CZivDlg::buildPanes() {
     mapView_->setProperty(kDialogIdProperty, 107);
     filmList_ = new CFilmName(*this, rightSplitter_);
     filmList_->setProperty(kDialogIdProperty, 105);
-    feeder_ = std::make_unique<TrackFeeder>(*mapView_);
+    instrumentView_->setMinimumSize(kInstrumentMinWidth, kInstrumentMinHeight);
+    mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
+    filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
+    feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -172,8 +177,8 @@ void CZivDlg::InitDialog(const QStringList& arguments) {
     ReTextWindow(filmView_, 104);
     ReTextWindow(filmList_, 105);
     checkLanguage(ReadLanguage());
-    setChecked(kMapGoogle, MapProvider() == kMapGoogle);
-    setChecked(kMapBaidu, MapProvider() == kMapBaidu);
+    setChecked(kCmdMapGoogle, MapProvider() == kMapGoogle);
+    setChecked(kCmdMapBaidu, MapProvider() == kMapBaidu);
     checkUnit();
     openCommandLine(arguments);
 }
@@ -234,50 +239,50 @@ void CZivDlg::checkLanguage(const std::string& code) {
 void CZivDlg::checkUnit() {
     const std::string unit = ReadUnit();
     if (unit != "KMH" && unit != "MPH") return;
-    setChecked(kUnitKmh, unit == "KMH");
-    setChecked(kUnitMph, unit == "MPH");
+    setChecked(kCmdUnitKmh, unit == "KMH");
+    setChecked(kCmdUnitMph, unit == "MPH");
 }
 
 void CZivDlg::OnCommand(int command) {
     switch (command) {
-    case kOpen:
-        OpenFilms(ChooseFilms());
-        return;
-    case kMapGoogle:
-        setChecked(kMapGoogle, true);
-        setChecked(kMapBaidu, false);
-        SetMapProvider(kMapGoogle);
-        {
-            const std::string language = ReadLanguage();
-            WriteMap("google");
-            mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, language));
+        case kCmdOpen:
+            OpenFilms(ChooseFilms());
+            return;
+        case kCmdMapGoogle:
+            setChecked(kCmdMapGoogle, true);
+            setChecked(kCmdMapBaidu, false);
+            SetMapProvider(kMapGoogle);
+            {
+                const std::string language = ReadLanguage();
+                WriteMap("google");
+                mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, language));
+            }
+            return;
+        case kCmdMapBaidu:
+            setChecked(kCmdMapGoogle, false);
+            setChecked(kCmdMapBaidu, true);
+            SetMapProvider(kMapBaidu);
+            WriteMap("baidu");
+            mapView_->LoadMapPage(kPageBaidu);
+            return;
+        case kCmdUnitKmh:
+        case kCmdUnitMph:
+            setChecked(kCmdUnitKmh, command == kCmdUnitKmh);
+            setChecked(kCmdUnitMph, command == kCmdUnitMph);
+            WriteUnit(command == kCmdUnitKmh ? "KMH" : "MPH");
+            // Both read the unit when they paint.
+            if (QWidget* label = filmView_->control(CFilmView::kSpeedLabelId)) label->repaint();
+            instrumentView_->Speedometer().repaint();
+            return;
+        case kCmdAbout: {
+            CAboutDlg about(this);
+            about.exec();
+            return;
         }
-        return;
-    case kMapBaidu:
-        setChecked(kMapGoogle, false);
-        setChecked(kMapBaidu, true);
-        SetMapProvider(kMapBaidu);
-        WriteMap("baidu");
-        mapView_->LoadMapPage(kPageBaidu);
-        return;
-    case kUnitKmh:
-    case kUnitMph:
-        setChecked(kUnitKmh, command == kUnitKmh);
-        setChecked(kUnitMph, command == kUnitMph);
-        WriteUnit(command == kUnitKmh ? "KMH" : "MPH");
-        // Both read the unit when they paint.
-        if (QWidget* label = filmView_->control(CFilmView::kSpeedLabelId)) label->repaint();
-        instrumentView_->Speedometer().repaint();
-        return;
-    case kAbout: {
-        CAboutDlg about(this);
-        about.exec();
-        return;
-    }
-    default:
-        for (const LanguageItem& item : kLanguages)
-            if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
-        return;
+        default:
+            for (const LanguageItem& item : kLanguages)
+                if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
+            return;
     }
 }
 
@@ -370,8 +375,7 @@ void CZivDlg::LoadCurrentFilm() {
     const LocatorMessageSink sink = [this](const std::string& message) {
         ShowMessage(QString::fromStdString(message));
     };
-    FilmSamples film =
-        LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink);
+    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink);
     const int provider = MapProvider();
     CLineChartCtrl& chart = instrumentView_->Chart();
     CSpeedCtrl& speed = instrumentView_->Speedometer();
@@ -384,7 +388,8 @@ void CZivDlg::LoadCurrentFilm() {
         feeder_->PlotSample(sample, provider);
         const double x = static_cast<double>(i);
         for (int axis = 0; axis < 3; ++axis)
-            chart.Line(static_cast<std::size_t>(axis)).AddPoint(x, static_cast<double>(sample.gsensor[static_cast<std::size_t>(axis)]));
+            chart.Line(static_cast<std::size_t>(axis))
+                .AddPoint(x, static_cast<double>(sample.gsensor[static_cast<std::size_t>(axis)]));
         syncRecords_.push_back(sample.sync);
     }
     std::size_t count = 0;
@@ -414,8 +419,9 @@ void CZivDlg::LoadCurrentFilm() {
         samplePeriod_ = 0;
     }
     resolutionText_ = filmView_->GetResolutionText();
-    filmList_->UpdateFilm(currentFilm_, QString::fromStdString(ListNameOf(currentFilm_.toStdString())),
-                          sizeText_, createdText_, durationText_, resolutionText_);
+    filmList_->UpdateFilm(currentFilm_,
+                          QString::fromStdString(ListNameOf(currentFilm_.toStdString())), sizeText_,
+                          createdText_, durationText_, resolutionText_);
 }
 
 void CZivDlg::ResumeSync(const QString& position) {
@@ -461,12 +467,12 @@ void CZivDlg::PlayNext(const QString& path) {
 }
 
 void CZivDlg::loadGooglePageOf(const std::string& language) {
-    if (const std::optional<int> page = GooglePageOfLanguage(language)) mapView_->LoadMapPage(*page);
+    if (const std::optional<int> page = GooglePageOfLanguage(language))
+        mapView_->LoadMapPage(*page);
 }
 
 void CZivDlg::ChangeLanguage(const QString& code) {
-    const QString kept =
-        QString::fromStdString(TitleTail(windowTitle().left(255).toStdString()));
+    const QString kept = QString::fromStdString(TitleTail(windowTitle().left(255).toStdString()));
     ApplyLanguage(code.toStdString());
     ReTextMenu(menuBar());
     menuBar()->update();
@@ -476,10 +482,10 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     setWindowTitle(QStringLiteral("%1 | %2").arg(windowTitle(), kept));
     if (MapProvider() == kMapBaidu) {
         mapView_->LoadMapPage(kPageBaidu);
-        setChecked(kMapBaidu, true);
+        setChecked(kCmdMapBaidu, true);
     } else if (MapProvider() == kMapGoogle) {
         loadGooglePageOf(code.toStdString());
-        setChecked(kMapGoogle, true);
+        setChecked(kCmdMapGoogle, true);
     }
     checkLanguage(code.toStdString());
     checkUnit();

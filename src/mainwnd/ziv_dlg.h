@@ -31,17 +31,17 @@ class CZivDlg : public QMainWindow, public FilmHost, public FilmListHost {
 
 public:
     enum Command {
-        kOpen = 57601,
-        kLanguageEn = 32779,
-        kLanguageZhCn = 32778,
-        kLanguageZhTw = 32782,
-        kLanguageRu = 32781,
-        kLanguageFr = 32789,
-        kMapGoogle = 32787,
-        kMapBaidu = 32788,
-        kUnitKmh = 32792,
-        kUnitMph = 32793,
-        kAbout = 32780,
+        kCmdOpen = 57601,
+        kCmdLanguageEn = 32779,
+        kCmdLanguageZhCn = 32778,
+        kCmdLanguageZhTw = 32782,
+        kCmdLanguageRu = 32781,
+        kCmdLanguageFr = 32789,
+        kCmdMapGoogle = 32787,
+        kCmdMapBaidu = 32788,
+        kCmdUnitKmh = 32792,
+        kCmdUnitMph = 32793,
+        kCmdAbout = 32780,
     };
     static constexpr int kDialogId = 102;
 
@@ -50,11 +50,14 @@ public:
         std::function<std::unique_ptr<FilmEngine>()> makeEngine;
         // Where the map pane's provider check asks instead of the providers (tests).
         CGoogleMapView::CheckHosts mapCheckHosts;
+        // The page the track is fed to instead of the map pane's (tests record it).
+        MapPage* mapPage = nullptr;
         // The screen the first geometry is taken from; empty for the primary screen.
         QSize screenSize;
     };
 
-    explicit CZivDlg(Options options = {});
+    CZivDlg();
+    explicit CZivDlg(Options options);
     ~CZivDlg() override;
 
     // Settings, language, menu, re-texting, check marks and the command-line films
