@@ -270,7 +270,9 @@ void CZivDlg::OnCommand(int command) {
             setChecked(kCmdUnitKmh, command == kCmdUnitKmh);
             setChecked(kCmdUnitMph, command == kCmdUnitMph);
             WriteUnit(command == kCmdUnitKmh ? "KMH" : "MPH");
-            // Both read the unit when they paint.
+            // Both read the unit when they draw; the label's text is made on the pane's
+            // refresh, so refresh it now rather than on the next tick (never, when paused).
+            filmView_->RefreshTick();
             if (QWidget* label = filmView_->control(CFilmView::kSpeedLabelId)) label->repaint();
             instrumentView_->Speedometer().repaint();
             return;

@@ -327,7 +327,6 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     EXPECT_EQ(ReadUnit(), "MPH");
     EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitMph)->isChecked());
     EXPECT_FALSE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
-    w.filmView()->RefreshTick();
     EXPECT_TRUE(speed->text().endsWith("M") && !speed->text().endsWith("KM"))
         << speed->text().toStdString();
 
