@@ -9,6 +9,7 @@ PACKAGES=(
     qt6-image-formats-plugins libgl-dev
     libmpv-dev mpv ffmpeg
     xvfb xauth fonts-dejavu-core fonts-liberation
+    fonts-wqy-microhei  # the Chinese menu items and language texts
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
 )

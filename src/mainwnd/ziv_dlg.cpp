@@ -481,6 +481,7 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     ReTextWindow(this, kDialogId);
     ReTextWindow(filmView_, 104);
     ReTextWindow(filmList_, 105);
+    filmView_->ShowPlayState();
     setWindowTitle(QStringLiteral("%1 | %2").arg(windowTitle(), kept));
     if (MapProvider() == kMapBaidu) {
         mapView_->LoadMapPage(kPageBaidu);
@@ -499,7 +500,6 @@ int RunMainWindow(int argc, char** argv) {
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
     InitAppPaths(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tesmira"));
     QApplication::setWindowIcon(TesmiraIcon());
 
     CZivDlg window;

@@ -313,6 +313,10 @@ void CFilmView::SaveScreenshot() {
     fail();
 }
 
+void CFilmView::ShowPlayState() {
+    if (filmLoaded() && engine_->IsRunning()) playPause_->setText(pauseText_);
+}
+
 void CFilmView::RefreshTick() {
     if (!filmLoaded()) return;
     const double position = engine_->GetPosition().value_or(0.0);

@@ -90,6 +90,10 @@ public:
     // '.' and ',' one frame forward/back while paused. False for any other key.
     bool HandleKey(int key);
 
+    // After re-texting: the play/pause button shows the pause text again while the film
+    // runs (re-texting gives it the language's button text, which reads "play").
+    void ShowPlayState();
+
     // One refresh of slider, time text and labels (the 100 ms timer's step).
     void RefreshTick();
     void UpdateOverlay(double position);

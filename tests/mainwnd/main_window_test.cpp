@@ -331,6 +331,14 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
         << speed->text().toStdString();
 
     // Baidu and back: the settings' map value follows.
+    // Re-texting while the film runs leaves the button offering to pause.
+    w.OnCommand(CZivDlg::kCmdLanguageRu);
+    auto* playPause =
+        qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kPlayPauseId));
+    EXPECT_EQ(playPause->text(), w.filmView()->pauseText());
+    EXPECT_NE(playPause->text(), w.filmView()->playText());
+    w.OnCommand(CZivDlg::kCmdLanguageFr);
+
     w.OnCommand(CZivDlg::kCmdMapBaidu);
     EXPECT_EQ(ReadMap(), "baidu");
     EXPECT_EQ(MapProvider(), kMapBaidu);
