@@ -11,6 +11,7 @@ PACKAGES=(
     xvfb xauth fonts-dejavu-core fonts-liberation
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
+    libjs-leaflet
 )
 
 missing=()
