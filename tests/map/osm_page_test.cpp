@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QImage>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include "map/map_page_scheme.h"
@@ -179,7 +182,7 @@ TEST_F(OsmPageTest, PlayTwiceDrawsTwicePauseKeepsTheMarkerAndStopClears) {
     EXPECT_EQ(Lines(), QStringList({"7,70 8,80"}));
 }
 
-TEST_F(OsmPageTest, ATileTemplateReachesThePageAsWritten) {
+TEST_F(OsmPageTest, TheUsersTileTemplateReachesThePageAsWrittenAndMayBeAFolder) {
     const QString tiles =
         QString::fromUtf8("http://tiles.example.org/k\u00e4rte/{z}/{x}/{y}.png?key=a+b&c=\"'<>");
     Load(MapPageUrl(kOsmPageId, tiles));
@@ -198,6 +201,21 @@ TEST_F(OsmPageTest, ATileTemplateReachesThePageAsWritten) {
             << text.toStdString();
         EXPECT_EQ(url.query(QUrl::FullyDecoded), "key=a+b&c=\"'<>") << text.toStdString();
     }
+    // A folder of tiles on disk serves the map without a network.
+    QTemporaryDir folder;
+    QImage tile(256, 256, QImage::Format_RGB32);
+    tile.fill(Qt::darkGreen);
+    for (int x = 0; x < 4; ++x) {
+        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("2/%1").arg(x)));
+        for (int y = 0; y < 4; ++y) {
+            ASSERT_TRUE(tile.save(folder.filePath(QStringLiteral("2/%1/%2.png").arg(x).arg(y))));
+        }
+    }
+    Load(
+        MapPageUrl(kOsmPageId, QUrl::fromLocalFile(folder.path()).toString() + "/{z}/{x}/{y}.png"));
+    EXPECT_TRUE(WaitFor(
+        [] { return Js("document.querySelectorAll('.leaflet-tile-loaded').length").toInt() > 0; }));
+
     // A damaged query gives the default tiles, never a broken page.
     Load(QUrl(QStringLiteral("res://tesmira/%1?tiles=***").arg(kOsmPageId)));
     EXPECT_EQ(Js("tiles._url").toString(), "https://tile.openstreetmap.org/{z}/{x}/{y}.png");
