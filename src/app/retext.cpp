@@ -54,6 +54,17 @@ QHeaderView* headerOf(QWidget* widget) {
     return nullptr;
 }
 
+// The window's controls in child order, depth first, without descending into the
+// windows of their own that it holds.
+void collectControls(QWidget* widget, QList<QWidget*>& out) {
+    for (QObject* object : widget->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child->property(kDialogIdProperty).isValid()) continue;
+        out.append(child);
+        collectControls(child, out);
+    }
+}
+
 }  // namespace
 
 void ReTextMenu(QWidget* menuBar) {
@@ -100,7 +111,9 @@ PlayPauseTexts ReTextWindow(QWidget* window, int d) {
     if (const QString title = windowText(QStringLiteral("IDD%1_title").arg(d)); !title.isEmpty())
         window->setWindowTitle(title);
 
-    for (QWidget* child : window->findChildren<QWidget*>()) {
+    QList<QWidget*> controls;
+    collectControls(window, controls);
+    for (QWidget* child : controls) {
         bool ok = false;
         const int id = child->property(kControlIdProperty).toInt(&ok);
         if (!ok) continue;

@@ -15,6 +15,10 @@ namespace tesmira {
 //   (button->setProperty("controlId", 1000)).
 inline constexpr char kCommandIdProperty[] = "commandId";
 inline constexpr char kControlIdProperty[] = "controlId";
+// A widget that is a window of its own inside another (a pane in the main window)
+// carries its dialog id as property "dialogId": re-texting the outer window leaves
+// it and everything in it alone, so a pane is re-texted only under its own keys.
+inline constexpr char kDialogIdProperty[] = "dialogId";
 
 // Window properties that receive the film view's play and pause texts.
 inline constexpr char kPlayTextProperty[] = "playText";
@@ -42,7 +46,8 @@ struct PlayPauseTexts {
 // Re-texts `window` as dialog `dialogId` (WindowText: a missing or empty text leaves
 // the widget as it is):
 // - title from "IDD<d>_title";
-// - every descendant widget with a "controlId" c, in child order (depth first):
+// - every descendant widget with a "controlId" c, in child order (depth first), except
+//   those inside a descendant that carries a "dialogId":
 //   a QAbstractButton gets "IDD<d>_<c>"; a QTreeView/QTableView gets header column i
 //   from "IDD<d>_<c>_<i>" for each column of its header; a QLabel (as plain text), or a
 //   widget whose class name contains "Static" and that has a "text" property, gets

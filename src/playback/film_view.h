@@ -49,9 +49,9 @@ public:
         kPositionLabelId = 1031,
     };
     static constexpr int kRefreshMs = 100;
-    // The smallest pane the layout keeps readable: buttons apart, the position label on one
-    // line beside the speed label.
-    static constexpr int kMinimumWidth = 400;
+    // The smallest pane the layout keeps readable: buttons apart (the volume slider clear
+    // of the previous button), the position label on one line beside the speed label.
+    static constexpr int kMinimumWidth = 490;
     static constexpr int kMinimumHeight = 300;
     // Seconds a key moves the film: Left/Right and Up/Down.
     static constexpr double kShortSeekSeconds = 5.0;

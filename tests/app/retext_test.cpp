@@ -251,6 +251,33 @@ TEST_F(ReText, TableHeadersAndPlayTextSetters) {
               QString::fromUtf8("\u89c6\u9891\u957f\u5ea6"));
 }
 
+TEST_F(ReText, PaneInsideAWindowKeepsItsOwnTexts) {
+    // A user's file that names the pane's controls under the outer window's id.
+    ApplyLanguage("en");  // makes the language folder
+    userLanguage("yy", "IDD102_title=Outer\r\nIDD102_1000=wrong\r\nIDD102_1000_0=wrong\r\n"
+                       "IDD102_1011=wrong\r\nIDD104_1000=Play\r\n");
+    ApplyLanguage("yy");
+    QWidget window;
+    auto* own = new QPushButton("own", &window);
+    own->setProperty(kControlIdProperty, 1000);
+    auto* frame = new QWidget(&window);
+    auto* pane = new QWidget(frame);
+    pane->setProperty(kDialogIdProperty, 104);
+    auto* button = new QPushButton("pane", pane);
+    button->setProperty(kControlIdProperty, 1000);
+    auto* label = new QLabel("time", new QWidget(pane));
+    label->setProperty(kControlIdProperty, 1011);
+
+    ReTextWindow(&window, 102);
+    EXPECT_EQ(window.windowTitle(), "Outer");
+    EXPECT_EQ(own->text(), "wrong");  // the window's own control is re-texted
+    EXPECT_EQ(button->text(), "pane");
+    EXPECT_EQ(label->text(), "time");
+    EXPECT_FALSE(pane->property(kPlayTextProperty).isValid());
+    ReTextWindow(pane, 104);  // the pane itself, under its own id
+    EXPECT_EQ(button->text(), "Play");
+}
+
 TEST_F(ReText, AboutBoxTextsFollowTheLanguage) {
     {
         CAboutDlg about;  // first start: English

@@ -1,0 +1,47 @@
+#pragma once
+// The main window's small text rules, kept free of widgets so they are tested alone.
+// Paths and titles are UTF-8.
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesmira {
+
+// The last three characters are "MOV", "mov", "mp4", "MP4", "avi" or "AVI", exactly:
+// a camera's ".Mp4" is not accepted.
+bool HasAcceptedEnding(std::string_view path);
+
+// Every leading double quote removed, then every trailing one.
+std::string TrimQuotes(std::string text);
+
+// The text after the last "/"; empty when there is no "/" after the first character.
+std::string ListNameOf(std::string_view path);
+
+// The order in which opened films are listed: oldest creation time first, compared
+// to the second in local time. Returns indices into `created`; equal times keep
+// their order.
+std::vector<std::size_t> OldestFirst(const std::vector<std::tm>& created);
+
+// What a language change keeps of the window title: the text two characters after
+// the first "|" (the film after "| "), or the whole title when there is none.
+std::string TitleTail(const std::string& title);
+
+// A resume position given as decimal text: leading blanks and a sign allowed, 0 when
+// no digit starts it; values beyond the integer range are held at its ends.
+int ParsePositionText(std::string_view text);
+
+// Map pages by id: the Google page in each language, the Baidu page.
+inline constexpr int kPageGoogleEn = 156;
+inline constexpr int kPageGoogleRu = 157;
+inline constexpr int kPageGoogleZhCn = 158;
+inline constexpr int kPageGoogleZhTw = 159;
+inline constexpr int kPageBaidu = 160;
+inline constexpr int kPageGoogleFr = 176;
+
+// The Google page of one of the five language codes; none for any other code.
+std::optional<int> GooglePageOfLanguage(std::string_view code);
+
+}  // namespace tesmira

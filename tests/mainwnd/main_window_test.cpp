@@ -1,0 +1,397 @@
+// The whole player window: films loaded into every pane, the synchroniser's calls,
+// the menu commands and the command line, on writer-made films with a scripted engine
+// (and, for the track reaching a real page, the browser with provider stand-ins).
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <memory>
+
+#include "app/app_paths.h"
+#include "app/ini_profile.h"
+#include "app/settings.h"
+#include "filelist/film_name.h"
+#include "filelist/list_ctrl_ex.h"
+#include "instruments/gsensor_view.h"
+#include "mainwnd/ziv_dlg.h"
+#include "map/map_pages.h"
+#include "map_test_env.h"
+#include "playback/fake_film.h"
+#include "playback/film_view.h"
+#include "support/test_films.h"
+#include "widgets/x_static.h"
+
+namespace tesmira {
+namespace {
+
+using testing::FakeEngine;
+namespace tf = testfilms;
+
+// What the page was asked, one text per call: "name(arg,arg)".
+struct RecordingPage : MapPage {
+    QStringList calls;
+    bool CallPageFunction(const std::string& name, const std::vector<std::string>& args) override {
+        QStringList texts;
+        for (const std::string& a : args) texts << QString::fromStdString(a);
+        calls << QString::fromStdString(name) + "(" + texts.join(',') + ")";
+        return true;
+    }
+    int count(const QString& prefix) const {
+        return static_cast<int>(std::count_if(
+            calls.begin(), calls.end(), [&](const QString& c) { return c.startsWith(prefix); }));
+    }
+};
+
+class Window : public CZivDlg {
+public:
+    using CZivDlg::CZivDlg;
+    QStringList chosen;
+    QStringList messages;
+
+protected:
+    QStringList ChooseFilms() override { return chosen; }
+    void ShowMessage(const QString& text) override { messages << text; }
+};
+
+// A type-60 film with `records` records, and a type-50 film in which only two of
+// three records pass the integrity check; both copied into `folder`.
+QString CopyFilm(const std::filesystem::path& film, const QString& folder, const QString& name) {
+    const QString target = folder + "/" + name;
+    QFile::remove(target);
+    EXPECT_TRUE(QFile::copy(QString::fromStdString(film.string()), target));
+    return target;
+}
+
+std::filesystem::path Type60Film(std::size_t records) {
+    tf::TestFilmOptions options;
+    options.placement = tf::RecordPlacement::Type60;
+    options.withAudio = false;
+    options.rows = tf::GenerateTrack(records);
+    (*options.rows)[5].status = 'V';  // one second without a fix
+    return tf::MakeTestFilm(options);
+}
+
+// Answers every request 200, as a provider that is there.
+class AnsweringServer : public QTcpServer {
+public:
+    AnsweringServer() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    std::string host() const { return "127.0.0.1:" + std::to_string(serverPort()); }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDataFolder(data.path().toStdString());
+        ClearProfileCache();
+        SetMapProvider(kMapGoogle);
+    }
+    void TearDown() override {
+        window.reset();
+        SetDataFolder("");
+    }
+
+    // The window with a scripted engine whose films last `duration` seconds; the
+    // track goes to `page`; the map pane's check finds nobody (offline page).
+    Window& make(int duration = 120) {
+        CZivDlg::Options options;
+        options.makeEngine = [this, duration] {
+            auto made = std::make_unique<FakeEngine>();
+            made->duration = duration;
+            engine = made.get();
+            return made;
+        };
+        options.mapPage = &page;
+        options.mapCheckHosts = {{"maps.googleapis.com", provider.host()},
+                                 {"api.map.baidu.com", provider.host()}};
+        options.screenSize = QSize(1920, 1080);
+        window = std::make_unique<Window>(options);
+        return *window;
+    }
+
+    CFilmName& list() { return *window->filmList(); }
+    CGsensorView& dials() { return *window->instrumentView(); }
+    QString listText(int row, int column) { return list().List().GetItemText(row, column); }
+
+    QTemporaryDir data;
+    QTemporaryDir films;
+    AnsweringServer provider;
+    RecordingPage page;
+    FakeEngine* engine = nullptr;
+    std::unique_ptr<Window> window;
+};
+
+TEST_F(MainWindowTest, PanesStartWithTheDesignedSizesAndNeverOverlap) {
+    Window& w = make();
+    QApplication::processEvents();
+    EXPECT_EQ(w.outerSplitter()->handleWidth(), 10);
+    EXPECT_EQ(w.instrumentView()->height(), 165);
+    EXPECT_EQ(w.filmView()->width(), 864);
+    // The right column: two parts map, one part list (466 : 233 as first given).
+    const int map = w.mapView()->height();
+    const int listHeight = w.filmList()->height();
+    EXPECT_NEAR(static_cast<double>(map) / listHeight, 466.0 / 233.0, 0.05);
+    // The panes fill the client area below the menu bar, nothing above it.
+    const QPoint top = w.filmView()->mapTo(&w, QPoint(0, 0));
+    EXPECT_GE(top.y(), w.menuBar()->height());
+
+    w.InitDialog({});
+    EXPECT_EQ(w.geometry().size(), QSize(1152, 864));
+
+    // At the smallest size no pane overlaps another and no control of the film pane
+    // covers another.
+    w.resize(10, 10);
+    QApplication::processEvents();
+    const QList<QWidget*> panes = {w.filmView(), w.mapView(), w.filmList(), w.instrumentView()};
+    for (QWidget* a : panes) {
+        const QRect ra(a->mapTo(&w, QPoint(0, 0)), a->size());
+        EXPECT_GE(a->width(), a->minimumWidth());
+        EXPECT_GE(a->height(), a->minimumHeight());
+        for (QWidget* b : panes)
+            if (a != b) {
+                EXPECT_FALSE(ra.intersects(QRect(b->mapTo(&w, QPoint(0, 0)), b->size())));
+            }
+    }
+    QList<QWidget*> controls;
+    for (QWidget* c : w.filmView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (c->isVisible() && c->property("controlId").isValid()) controls << c;
+    for (QWidget* a : controls)
+        for (QWidget* b : controls)
+            if (a != b) {
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << a->property("controlId").toInt() << " " << b->property("controlId").toInt();
+            }
+}
+
+TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
+    // Created a second apart: b before a.
+    const QString b = CopyFilm(Type60Film(180), films.path(), "b.MP4");
+    QThread::msleep(1100);
+    const QString a = CopyFilm(Type60Film(180), films.path(), "a.mp4");
+    Window& w = make(120);
+    w.InitDialog({});
+    w.chosen = {a, films.path() + "/notes.Mp4", b};
+    w.OnCommand(CZivDlg::kCmdOpen);
+
+    ASSERT_EQ(list().List().GetItemCount(), 2);
+    EXPECT_EQ(listText(0, CFilmName::kPathColumn), b);
+    EXPECT_EQ(listText(1, CFilmName::kPathColumn), a);
+    EXPECT_EQ(w.CurrentFilm(), b);
+    EXPECT_TRUE(list().List().IsItemSelected(0));
+    EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + b);
+    // The list row got the film's texts once it was open.
+    EXPECT_EQ(listText(0, CFilmName::kTimeColumn), "00:02:00");
+    EXPECT_EQ(listText(0, CFilmName::kResolutionColumn), "1280 x 720");
+    EXPECT_EQ(listText(0, CFilmName::kSizeColumn), "0");
+
+    // The page: stop, 180 points (the one without a fix as V,V), play every 666 ms.
+    EXPECT_EQ(page.calls.first(), "stop()");
+    EXPECT_EQ(page.count("path_plot("), 180);
+    EXPECT_EQ(page.calls.filter("path_plot(").at(5), "path_plot(V,V)");
+    EXPECT_EQ(page.calls.last(), "play(0,666)");
+    EXPECT_TRUE(w.hasSamples());
+    EXPECT_EQ(w.samplePeriod(), 666);  // 120 s * 1000 / 180 samples
+    EXPECT_EQ(w.SyncRecords().size(), 180u);
+    EXPECT_EQ(dials().Speedometer().ValueCount(), 180u);
+    EXPECT_EQ(dials().Chart().LineCount(), 3u);
+    EXPECT_EQ(dials().Chart().Line(2).PointCount(), 180u);
+    for (int period :
+         {dials().Chart().Period(), dials().Speedometer().Period(), dials().Compass().Period()})
+        EXPECT_EQ(period, 666);
+    EXPECT_TRUE(maptest::WaitFor([&] { return dials().Compass().Position() >= 1; }, 3000));
+
+    // Pause stops map and instruments where they are.
+    page.calls.clear();
+    w.filmView()->PlayPause();
+    EXPECT_EQ(page.calls, QStringList{"pause()"});
+    EXPECT_FALSE(dials().Speedometer().TimerRunning());
+    EXPECT_FALSE(dials().Chart().TimerRunning());
+    // Play again at the video's second 37: everything realigns there.
+    engine->position = 37.6;
+    w.filmView()->PlayPause();
+    EXPECT_EQ(page.calls.last(), "play(37,1000)");
+    for (int position : {dials().Chart().Position(), dials().Speedometer().Position(),
+                         dials().Compass().Position()})
+        EXPECT_EQ(position, 37);
+    EXPECT_TRUE(dials().Compass().TimerRunning());
+    EXPECT_EQ(dials().Compass().Period(), 666);
+
+    // A slider release while running realigns too.
+    engine->position = 90.2;
+    w.ResumeSync("90");
+    EXPECT_EQ(page.calls.last(), "play(90,1000)");
+    EXPECT_EQ(dials().Chart().Position(), 90);
+
+    // The end of the first film plays the second; the end of the last stops.
+    page.calls.clear();
+    w.filmView()->OnGraphEvent(1);
+    EXPECT_EQ(w.CurrentFilm(), a);
+    EXPECT_TRUE(list().List().IsItemSelected(1));
+    EXPECT_EQ(page.calls.first(), "stop()");
+    EXPECT_EQ(dials().Speedometer().ValueCount(), 180u);  // the first film's series are gone
+    EXPECT_EQ(dials().Chart().Line(0).PointCount(), 180u);
+    EXPECT_EQ(w.SyncRecords().size(), 180u);
+    const int opens = static_cast<int>(engine->calls.filter("Open").size());
+    w.filmView()->OnGraphEvent(1);
+    EXPECT_EQ(w.CurrentFilm(), a);
+    EXPECT_EQ(engine->calls.filter("Open").size(), opens);
+
+    // Delete of the playing row stops the film through the window and keeps it current.
+    const qsizetype calls = engine->calls.size();
+    list().List().SelectItem(1);
+    list().OnDelete();
+    EXPECT_EQ(list().List().GetItemCount(), 1);
+    EXPECT_TRUE(engine->calls.mid(calls).contains("Stop"));
+    EXPECT_EQ(w.CurrentFilm(), a);
+}
+
+TEST_F(MainWindowTest, RejectedSamplesLeaveMapAndInstrumentsHalted) {
+    // Type 50, three seconds, the middle record damaged: two pass the check.
+    tf::TestFilmOptions options;
+    options.durationSeconds = 3.0;
+    options.rows = tf::GenerateTrack(3);
+    (*options.rows)[1].timeSum = 1;
+    const QString film = CopyFilm(tf::MakeTestFilm(options), films.path(), "two.MOV");
+    Window& w = make(3);
+    w.InitDialog({});
+    w.PlayFile(film);
+
+    EXPECT_FALSE(w.hasSamples());
+    EXPECT_EQ(page.count("play("), 0);
+    EXPECT_EQ(page.calls.last(), "stop()");  // the rejected points are cleared again
+    EXPECT_EQ(page.count("stop("), 2);
+    EXPECT_FALSE(dials().Speedometer().Active());
+    EXPECT_FALSE(dials().Chart().TimerRunning());
+    EXPECT_EQ(w.SyncRecords().size(), 3u);  // the labels still read them
+    page.calls.clear();
+    w.ResumeSync("1");
+    EXPECT_TRUE(page.calls.isEmpty());
+    EXPECT_EQ(dials().Compass().Position(), 0);
+
+    // An empty path changes nothing, not even the selection.
+    w.PlayFile("");
+    EXPECT_EQ(w.CurrentFilm(), film);
+}
+
+TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
+    Window& w = make();
+    w.InitDialog({});
+    EXPECT_EQ(w.windowTitle(), "Tesmira");
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "File");
+
+    w.OnCommand(CZivDlg::kCmdLanguageFr);
+    EXPECT_EQ(ReadLanguage(), "fr");
+    EXPECT_EQ(w.windowTitle(), "Tesmira | Tesmira");
+    EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "Fichier");
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageFr)->isChecked());
+    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
+    auto* stop = qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kStopId));
+    ASSERT_TRUE(stop);
+    EXPECT_NE(stop->text(), "stop");  // the film pane re-texted as its own dialog
+    const QString header = w.filmList()->List().model()->headerData(1, Qt::Horizontal).toString();
+    EXPECT_NE(header, "Name");
+
+    // Units: the setting changes and both the label and the dial show it at once.
+    const QString film = CopyFilm(Type60Film(180), films.path(), "u.mp4");
+    w.PlayFile(film);
+    w.filmView()->RefreshTick();
+    auto* speed = qobject_cast<CxStatic*>(w.filmView()->control(CFilmView::kSpeedLabelId));
+    ASSERT_TRUE(speed);
+    EXPECT_TRUE(speed->text().endsWith("KM")) << speed->text().toStdString();
+    w.OnCommand(CZivDlg::kCmdUnitMph);
+    EXPECT_EQ(ReadUnit(), "MPH");
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitMph)->isChecked());
+    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_TRUE(speed->text().endsWith("M") && !speed->text().endsWith("KM"))
+        << speed->text().toStdString();
+
+    // Baidu and back: the settings' map value follows.
+    w.OnCommand(CZivDlg::kCmdMapBaidu);
+    EXPECT_EQ(ReadMap(), "baidu");
+    EXPECT_EQ(MapProvider(), kMapBaidu);
+    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 160; }));
+    w.OnCommand(CZivDlg::kCmdMapGoogle);
+    EXPECT_EQ(ReadMap(), "google");
+    EXPECT_EQ(MapProvider(), kMapGoogle);
+    EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
+}
+
+TEST_F(MainWindowTest, CommandLineFilms) {
+    const QString b = CopyFilm(Type60Film(180), films.path(), "b.MP4");
+    QThread::msleep(1100);
+    const QString a = CopyFilm(Type60Film(180), films.path(), "a.mp4");
+    const QString spaced = CopyFilm(Type60Film(180), films.path(), "my film.MP4");
+    const QString oddCase = CopyFilm(Type60Film(180), films.path(), "c.Mp4");
+    const struct {
+        QStringList arguments;
+        QString plays;  // empty: nothing plays
+        int listed;
+    } cases[] = {
+        {{"\"" + a + "\""}, a, 1},       // quotes removed
+        {{oddCase}, "", 0},              // the ending test is case-sensitive
+        {spaced.split(' '), spaced, 1},  // together they name one file
+        {{a, b, oddCase}, b, 2},         // several films: all listed, the oldest plays
+    };
+    for (const auto& c : cases) {
+        page.calls.clear();
+        Window& w = make();
+        w.InitDialog(c.arguments);
+        EXPECT_EQ(w.CurrentFilm(), c.plays) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(list().List().GetItemCount(), c.listed) << c.arguments.join(' ').toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
+    const QString film = CopyFilm(Type60Film(20), films.path(), "start.mp4");
+    CZivDlg::Options options;
+    options.makeEngine = [this] {
+        auto made = std::make_unique<FakeEngine>();
+        made->duration = 20;
+        engine = made.get();
+        return made;
+    };
+    options.mapCheckHosts = {{"maps.googleapis.com", provider.host()}};
+    options.screenSize = QSize(1366, 768);
+    window = std::make_unique<Window>(options);
+    window->InitDialog({film});  // the film loads before the page has answered
+    ASSERT_EQ(window->CurrentFilm(), film);
+
+    QWebEnginePage* shown = window->mapView()->HtmlCtrl().page();
+    ASSERT_TRUE(maptest::WaitFor(
+        [&] {
+            const QJsonDocument state = maptest::StubState(shown);
+            return maptest::StateList(state, "lines").size() >= 1;
+        },
+        15000));
+    EXPECT_EQ(window->mapView()->ShownPageId(), 156);
+    EXPECT_EQ(maptest::Eval(shown, "lCoordinateX.length").toInt(), 20);
+}
+
+}  // namespace
+}  // namespace tesmira
