@@ -12,6 +12,7 @@ PACKAGES=(
     fonts-wqy-microhei  # the Chinese menu items and language texts
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
+    libjs-leaflet
 )
 
 missing=()

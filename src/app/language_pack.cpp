@@ -103,8 +103,8 @@ const std::string& CurrentLanguageFile() {
     return currentFile();
 }
 
-std::string UiText(const std::string& key) {
-    std::string text = ReadProfileString(currentFile(), "String", key, "Not found");
+std::string UiText(const std::string& key, const std::string& missingText) {
+    std::string text = ReadProfileString(currentFile(), "String", key, missingText);
     for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
         text.replace(at, 2, "\n");
     return text;

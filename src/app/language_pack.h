@@ -28,9 +28,9 @@ std::string ApplyLanguage(const std::string& code);
 // The file every lookup reads; empty before the first ApplyLanguage.
 const std::string& CurrentLanguageFile();
 
-// "String" text for menus: "Not found" when missing; the two characters "\n" become a
-// line break.
-std::string UiText(const std::string& key);
+// "String" text for menus: `missingText` ("Not found") when missing; the two characters
+// "\n" become a line break.
+std::string UiText(const std::string& key, const std::string& missingText = "Not found");
 
 // "String" text for windows: empty when missing, taken as written.
 std::string WindowText(const std::string& key);

@@ -90,15 +90,19 @@ void ReTextMenu(QWidget* menuBar) {
     };
     QList<QAction*> actions;
     collectCommands(menuBar, actions);
-    for (const auto& item : kCommands) {
+    const auto setCommandText = [&actions](int command, const QString& text) {
         for (QAction* action : actions) {
             bool ok = false;
-            if (action->property(kCommandIdProperty).toInt(&ok) == item.command && ok) {
-                action->setText(uiText(item.key));
-                break;
+            if (action->property(kCommandIdProperty).toInt(&ok) == command && ok) {
+                action->setText(text);
+                return;
             }
         }
-    }
+    };
+    for (const auto& item : kCommands) setCommandText(item.command, uiText(item.key));
+    // Language files written before this item existed, and users' own files,
+    // lack its key: the item then keeps its English name.
+    setCommandText(kMapOsmCommand, QString::fromStdString(UiText(kMapOsmKey, kMapOsmText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

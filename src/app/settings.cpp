@@ -54,8 +54,14 @@ std::string ReadMap() {
         mapProvider = kMapBaidu;
     } else if (value == "google") {
         mapProvider = kMapGoogle;
+    } else if (value == "osm") {
+        mapProvider = kMapOsm;
     }
     return value;
+}
+
+std::string ReadTileUrl() {
+    return readSetting("TileUrl", "");
 }
 
 bool WriteMap(const std::string& value) {

@@ -21,20 +21,26 @@ bool EnsureSettingsFile();
 std::string ReadLanguage();  // "Language", default "en"
 std::string ReadUnit();      // "Unit", default "KMH"; callers compare exactly with "KMH"/"MPH"
 
-// "Map", default "google": "baidu" sets MapProvider() to 1, "google" to 0, any other
-// value leaves it as it was. Returns the value read.
+// "Map", default "google": "baidu" sets MapProvider() to 1, "google" to 0, "osm" to 2,
+// any other value leaves it as it was. Returns the value read.
 std::string ReadMap();
 
+// "TileUrl": the user's own tile address template for the OpenStreetMap page
+// ({z}, {x}, {y} filled in by the page); empty when the key is missing, and the
+// page then uses its default. Not in the default file.
+std::string ReadTileUrl();
+
 // Each sets its key; false when the file could not be written (it is then unchanged).
-bool WriteMap(const std::string& value);       // "google" or "baidu"
+bool WriteMap(const std::string& value);       // "google", "baidu" or "osm"
 bool WriteUnit(const std::string& value);      // "KMH" or "MPH"
 bool WriteLanguage(const std::string& value);  // done by ApplyLanguage
 
-// The map choice in memory: 0 Google, 1 Baidu; 0 at start.
+// The map choice in memory: 0 Google, 1 Baidu, 2 OpenStreetMap; 0 at start.
 int MapProvider();
 void SetMapProvider(int provider);
 
 inline constexpr int kMapGoogle = 0;
 inline constexpr int kMapBaidu = 1;
+inline constexpr int kMapOsm = 2;
 
 }  // namespace tesmira

@@ -32,6 +32,7 @@ double LongitudeOffset(double x, double y) {
 }  // namespace
 
 bool IsShiftExempt(GeoPoint p, int mapProvider) {
+    if (mapProvider == kMapProviderOsm) return true;
     const double lon = p.longitude;
     const double lat = p.latitude;
     if (mapProvider == kMapProviderGoogle && lon > 119.3 && lon < 124.5749 && lat > 21.7569 &&

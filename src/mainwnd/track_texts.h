@@ -1,7 +1,8 @@
 #pragma once
 // What the map page receives for one sample: the position shifted into the
-// datum of the provider's tiles (GCJ-02 for Google in China, BD-09 for Baidu),
-// written as two "%f" texts, or "V","V" without a fix.
+// datum of the provider's tiles (GCJ-02 for Google in China, BD-09 for Baidu,
+// WGS-84 itself for OpenStreetMap), written as two "%f" texts, or "V","V"
+// without a fix.
 
 #include <string>
 
@@ -12,6 +13,7 @@ namespace tesmira {
 // Values of MapProvider.
 inline constexpr int kMapProviderGoogle = 0;
 inline constexpr int kMapProviderBaidu = 1;
+inline constexpr int kMapProviderOsm = 2;
 
 struct GeoPoint {
     double longitude = 0;
@@ -24,13 +26,14 @@ struct MapTexts {
 };
 
 // True when (longitude, latitude) is left unchanged by either shift: outside
-// the shift area, or (Google only) inside the box the Google tiles draw unshifted.
+// the shift area, (Google only) inside the box the Google tiles draw unshifted,
+// or anywhere for OpenStreetMap, whose tiles are drawn in WGS-84.
 bool IsShiftExempt(GeoPoint point, int mapProvider);
 
 GeoPoint ShiftWgs84ToGcj02(GeoPoint point, int mapProvider);
 GeoPoint ShiftGcj02ToBd09(GeoPoint point, int mapProvider);
 
-// The provider's shifts applied in order (Google: one, Baidu: two).
+// The provider's shifts applied in order (Google: one, Baidu: two, OpenStreetMap: none).
 GeoPoint ShiftForProvider(GeoPoint point, int mapProvider);
 
 // "%f" as the C locale writes it: six decimals, never a grouping or comma.

@@ -34,7 +34,16 @@ void CGoogleMapView::OnInitialUpdate() {
 
 void CGoogleMapView::LoadMapPage(int id) {
     const MapPageEntry* page = FindMapPage(id);
-    if (page == nullptr || page->checkHost == nullptr) return;
+    if (page == nullptr || page->provider == kNoMapProvider) return;
+    if (page->checkHost == nullptr) {
+        // A page that draws without a network is shown at once, with the
+        // user's tile template when the settings name one.
+        check_.Cancel();
+        shownPageId_ = id;
+        htmlCtrl_.Navigate(MapPageUrl(id, QString::fromStdString(ReadTileUrl())),
+                           page->hasPageFunctions);
+        return;
+    }
     const auto host = checkHosts_.find(page->checkHost);
     const std::string url =
         CheckUrlFor(*page, host == checkHosts_.end() ? std::string() : host->second);

@@ -29,7 +29,8 @@ public:
     // Checks the page's provider, then shows page `id` or the offline page.
     // Returns at once; a newer call replaces a check still running. Calls to
     // the page made meanwhile are kept for whichever page is then shown. An
-    // id of no provider does nothing.
+    // id of no provider does nothing. A page without a check (OpenStreetMap)
+    // is shown at once, given the settings' "TileUrl" when there is one.
     void LoadMapPage(int id);
 
     // MapPage: UTF-8 texts, see CHtmlCtrl::CallPageFunction.

@@ -47,8 +47,14 @@ void InstallMapPageScheme(QWebEngineProfile* profile) {
     profile->installUrlSchemeHandler(kAppLinkScheme, new AppLinkSchemeHandler(profile));
 }
 
-QUrl MapPageUrl(int id) {
-    return QUrl(QStringLiteral("%1://%2/%3").arg(kMapPageScheme, kPageHost).arg(id));
+QUrl MapPageUrl(int id, const QString& tileTemplate) {
+    QUrl url(QStringLiteral("%1://%2/%3").arg(kMapPageScheme, kPageHost).arg(id));
+    if (!tileTemplate.isEmpty()) {
+        const QByteArray coded = tileTemplate.toUtf8().toBase64(QByteArray::Base64UrlEncoding |
+                                                                QByteArray::OmitTrailingEquals);
+        url.setQuery(QStringLiteral("tiles=") + QString::fromLatin1(coded));
+    }
+    return url;
 }
 
 int MapPageIdFromUrl(const QUrl& url) {

@@ -23,7 +23,10 @@ void RegisterMapSchemes();
 // Serves the pages in `profile` (once per profile; repeated calls do nothing).
 void InstallMapPageScheme(QWebEngineProfile* profile);
 
-QUrl MapPageUrl(int id);
+// res://tesmira/<id>. A tile template, when given, rides along as the query
+// "tiles", base64url-coded UTF-8, so that no text can alter the address or
+// reach the page as anything but the template.
+QUrl MapPageUrl(int id, const QString& tileTemplate = {});
 // The page id of a "res" URL; 0 when the URL names no page.
 int MapPageIdFromUrl(const QUrl& url);
 

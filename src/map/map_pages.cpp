@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kGoogle = 0;
 constexpr int kBaidu = 1;
+constexpr int kOsm = 2;
 
 constexpr char kGoogleHost[] = "maps.googleapis.com";
 // The check always asks for English; the key is a placeholder of the right
@@ -25,6 +26,8 @@ constexpr std::array kPages = {
     MapPageEntry{159, kGoogle, "zh-TW", "google_zh-TW.html", kGoogleHost, kGoogleCheck, true},
     MapPageEntry{176, kGoogle, "fr", "google_fr.html", kGoogleHost, kGoogleCheck, true},
     MapPageEntry{160, kBaidu, nullptr, "baidu_map.html", kBaiduHost, kBaiduCheck, true},
+    // Its script is inside it and its tiles may come from anywhere: nothing to check.
+    MapPageEntry{kOsmPageId, kOsm, nullptr, "osm_map.html", nullptr, nullptr, true},
     MapPageEntry{kOfflinePageId, kNoMapProvider, nullptr, "offline.html", nullptr, nullptr, false},
 };
 

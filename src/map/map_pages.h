@@ -9,6 +9,8 @@
 namespace tesmira {
 
 inline constexpr int kOfflinePageId = 161;
+// The OpenStreetMap page (MapProvider 2): Leaflet inside, tiles from a template.
+inline constexpr int kOsmPageId = 180;
 // MapProvider value of an entry that no provider choice selects.
 inline constexpr int kNoMapProvider = -1;
 
@@ -18,7 +20,8 @@ struct MapPageEntry {
     const char* language;  // language code choosing it; nullptr: any other code
     const char* resource;  // file name below the pages' resource folder
     // What the check asks before the page is shown: host and path with query.
-    // nullptr host: the page is never loaded by LoadMapPage (the offline page).
+    // nullptr host: no check. Such a page of a provider is always shown; the
+    // offline page (no provider) is never loaded by LoadMapPage.
     const char* checkHost;
     const char* checkPath;
     // False for a page whose script defines none of the page functions.

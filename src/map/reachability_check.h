@@ -26,6 +26,8 @@ public:
     // newer Start or the end of this object abandons the check first.
     void Start(const QString& url, std::function<void(bool reachable)> done);
     bool IsRunning() const { return reply_ != nullptr; }
+    // Abandons a check still running; its `done` never runs.
+    void Cancel() { Abandon(); }
 
     static bool IsReachableStatus(int status) { return status == 200 || status == 302; }
 

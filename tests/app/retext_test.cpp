@@ -90,6 +90,41 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
+TEST_F(ReText, OsmItemIsTranslatedOrKeepsItsEnglishNameButNeverNotFound) {
+    QMenuBar bar;
+    bar.addMenu("f");
+    QMenu* maps = bar.addMenu("v")->addMenu("m");
+    QAction* google = command(maps, "g", 32787);
+    QAction* osm = command(maps, "OpenStreetMap", kMapOsmCommand);
+    const struct {
+        const char* code;
+        const char* text;
+    } builtIn[] = {
+        {"en", "OpenStreetMap"},
+        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)"},
+        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)"},
+        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap"},
+        {"fr", "OpenStreetMap"},
+    };
+    for (const auto& language : builtIn) {
+        ApplyLanguage(language.code);
+        ReTextMenu(&bar);
+        EXPECT_EQ(osm->text(), QString::fromUtf8(language.text)) << language.code;
+    }
+    // A user's file of its own, or one written before the item existed, lacks
+    // the key: the Chinese text of the last language does not stay either.
+    userLanguage("xx", "IDS_MENU_VIEW_MAP_GOOGLE=Karten\r\n");
+    ApplyLanguage("xx");
+    ReTextMenu(&bar);
+    EXPECT_EQ(google->text(), "Karten");
+    EXPECT_EQ(osm->text(), "OpenStreetMap");
+    userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
+    ApplyLanguage("yy");
+    ReTextMenu(&bar);
+    EXPECT_EQ(osm->text(), "Freie\nKarte");
+    EXPECT_EQ(google->text(), "Not found");
+}
+
 TEST_F(ReText, MenuItemsByPositionAndByCommandId) {
     QMenuBar bar;
     QMenu* file = bar.addMenu("f");

@@ -77,6 +77,24 @@ TEST_F(Settings, MapValueSetsTheProviderOnlyWhenExact) {
     EXPECT_EQ(MapProvider(), kMapGoogle);
 }
 
+TEST_F(Settings, OsmChoiceAndTileTemplateSurviveARestart) {
+    ASSERT_TRUE(WriteMap("osm"));
+    EXPECT_EQ(ReadMap(), "osm");
+    EXPECT_EQ(MapProvider(), kMapOsm);
+    EXPECT_EQ(ReadTileUrl(), "");  // not in the file: the page's default tiles
+    ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", "tileurl",
+                                   " file:///home/me/tiles/{z}/{x}/{y}.png "));
+    // A new process: nothing in memory but what the file holds.
+    ClearProfileCache();
+    SetMapProvider(kMapGoogle);
+    ApplyLanguage("");
+    EXPECT_EQ(MapProvider(), kMapOsm);
+    EXPECT_EQ(ReadTileUrl(), "file:///home/me/tiles/{z}/{x}/{y}.png");
+    ASSERT_TRUE(WriteMap("OSM"));  // capitals: no change
+    ReadMap();
+    EXPECT_EQ(MapProvider(), kMapOsm);
+}
+
 TEST_F(Settings, WritingAMissingUnitAddsItToTheSettingSection) {
     WriteBytes(SettingsPath(),
                Utf16Bytes("[Setting]\r\nLanguage=fr\r\nMap=google\r\n\r\n[Extra]\r\n"));

@@ -36,6 +36,27 @@ TEST(TrackTexts, ShenzhenPointMatchesBothProviders) {
     ExpectTexts(s, kMapProviderBaidu, "114.073188", "22.545760");
 }
 
+TEST(TrackTexts, OpenStreetMapGetsTheWgs84DegreesUnshifted) {
+    const struct {
+        double longitude, latitude;
+        const char *lon, *lat;
+    } cases[] = {
+        {114.061523, 22.542796, "114.061523", "22.542796"},  // in the shift area
+        {121.5, 25.0, "121.500000", "25.000000"},            // in Google's exempt box
+        {2.35, 48.85, "2.350000", "48.850000"},
+        {-122.4194, -33.9, "-122.419400", "-33.900000"},
+    };
+    for (const auto& c : cases) {
+        ExpectTexts(Fix(c.longitude, c.latitude), kMapProviderOsm, c.lon, c.lat);
+        const GeoPoint p = ShiftForProvider({c.longitude, c.latitude}, kMapProviderOsm);
+        EXPECT_EQ(p.longitude, c.longitude);
+        EXPECT_EQ(p.latitude, c.latitude);
+    }
+    DerivedSample noFix = Fix(114.061523, 22.542796);
+    noFix.fixValid = false;
+    ExpectTexts(noFix, kMapProviderOsm, "V", "V");
+}
+
 TEST(TrackTexts, ExemptBoxAppliesToGoogleOnly) {
     const DerivedSample s = Fix(121.5, 25.0);
     ExpectTexts(s, kMapProviderGoogle, "121.500000", "25.000000");

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "app/app_paths.h"
+#include "app/ini_profile.h"
 #include "app/settings.h"
 #include "map/google_map_view.h"
 #include "map/map_page_scheme.h"
@@ -150,6 +151,39 @@ TEST_F(MapHostTest, TheProviderSettingChoosesBaiduWhateverTheLanguage) {
     ASSERT_TRUE(WriteMap("google"));
     ASSERT_TRUE(WriteLanguage("en"));
     SetMapProvider(0);
+}
+
+TEST_F(MapHostTest, OsmChoiceShowsItsPageAtOnceWithTheUsersTilesAndNoCheck) {
+    const std::string tiles = "http://tiles.example.org/{z}/{x}/{y}.png?who=me&x=\"'";
+    ASSERT_TRUE(WriteMap("osm"));
+    ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", "TileUrl", tiles));
+    server->requests.clear();
+    // A check still running is dropped: its page never replaces the map.
+    server->answer = Answer::Silent;
+    pane->LoadMapPage(156);
+    ASSERT_TRUE(WaitFor([] { return server->requests.size() == 1; }));
+    auto view = std::unique_ptr<CGoogleMapView>(MakePane());
+    EXPECT_EQ(view->ShownPageId(), kOsmPageId);
+    pane->LoadMapPage(kOsmPageId);
+    ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
+    ASSERT_TRUE(WaitFor([] { return pane->HtmlCtrl().IsPageReady(); }));
+    EXPECT_EQ(Eval(view->HtmlCtrl().page(), "tiles._url").toString().toStdString(), tiles);
+    view->CallPageFunction("path_plot", {"37.5", "55.8"});
+    view->CallPageFunction("play", {"0", "20"});
+    EXPECT_TRUE(WaitFor([&] {
+        return Eval(view->HtmlCtrl().page(), "marker ? marker.getLatLng().lat : 0").toDouble() ==
+               55.8;
+    }));
+    WaitFor([] { return false; }, ReachabilityCheck::kTimeLimitMs + 500);
+    EXPECT_EQ(pane->ShownPageId(), kOsmPageId);
+    EXPECT_EQ(MapPageIdFromUrl(pane->HtmlCtrl().url()), kOsmPageId);
+    EXPECT_EQ(server->requests.size(), 1);  // only the dropped check asked
+
+    ASSERT_TRUE(WriteMap("google"));
+    ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", "TileUrl", ""));
+    SetMapProvider(0);
+    server->answer = Answer::Status200;
+    ASSERT_EQ(LoadAndWait(pane, 156), 156);
 }
 
 TEST_F(MapHostTest, TheCheckAsksTheEndpointAsTheProviderExpectsIt) {

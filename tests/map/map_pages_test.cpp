@@ -14,9 +14,10 @@ TEST(MapPagesTest, ProviderAndLanguageChooseThePage) {
         int page;
     };
     const Case cases[] = {
-        {1, "en", 160},    {1, "ru", 160},    {1, "zh-CN", 160}, {0, "zh-CN", 158},
-        {0, "zh-TW", 159}, {0, "ru", 157},    {0, "fr", 176},    {0, "en", 156},
-        {0, "de", 156},    {0, "zh-cn", 156}, {0, "", 156},      {2, "en", 0},
+        {1, "en", 160},           {1, "ru", 160},    {1, "zh-CN", 160}, {0, "zh-CN", 158},
+        {0, "zh-TW", 159},        {0, "ru", 157},    {0, "fr", 176},    {0, "en", 156},
+        {0, "de", 156},           {0, "zh-cn", 156}, {0, "", 156},      {2, "en", kOsmPageId},
+        {2, "zh-CN", kOsmPageId}, {3, "en", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MapPageIdFor(c.provider, c.language), c.page)
@@ -38,6 +39,7 @@ TEST(MapPagesTest, GoogleChecksAskForEnglishWithAKeyWhateverThePageLanguage) {
 
 TEST(MapPagesTest, OnlyProviderPagesAreChecked) {
     EXPECT_EQ(CheckUrlFor(*FindMapPage(kOfflinePageId)), "");
+    EXPECT_EQ(CheckUrlFor(*FindMapPage(kOsmPageId)), "");
     EXPECT_EQ(FindMapPage(155), nullptr);
     EXPECT_EQ(CheckUrlFor(*FindMapPage(160), "127.0.0.1:8080"), "http://127.0.0.1:8080/api?v=1.3");
 }

@@ -24,6 +24,7 @@ namespace {
 constexpr char kStubScheme[] = "stub";
 bool standInsServed = true;
 QStringList providerRequests;
+QStringList blockedRequests;
 
 // Serves tests/map/stubs/<name>.
 class StubHandler : public QWebEngineUrlSchemeHandler {
@@ -57,6 +58,7 @@ public:
             standIn = "baidu.js";
         }
         if (!standIn.isEmpty()) providerRequests.append(url.toString());
+        if (standIn.isEmpty()) blockedRequests.append(url.toString());
         if (standIn.isEmpty() || !standInsServed) {
             info.block(true);
             return;
@@ -107,6 +109,12 @@ void SetStandInsServed(bool served) {
 }
 QStringList ProviderRequests() {
     return providerRequests;
+}
+QStringList BlockedRequests() {
+    return blockedRequests;
+}
+void ClearBlockedRequests() {
+    blockedRequests.clear();
 }
 
 void RegisterSchemes() {

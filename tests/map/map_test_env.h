@@ -32,5 +32,8 @@ QStringList StateList(const QJsonDocument& state, const char* key);
 void SetStandInsServed(bool served);
 // Provider script addresses the pages asked for, oldest first.
 QStringList ProviderRequests();
+// Every other http(s) address the pages asked for (all blocked), oldest first.
+QStringList BlockedRequests();
+void ClearBlockedRequests();
 
 }  // namespace tesmira::maptest
