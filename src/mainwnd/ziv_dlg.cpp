@@ -104,6 +104,7 @@ void CZivDlg::buildMenu() {
     QMenu* map = view->addMenu(QStringLiteral("Map"));
     add(map, kCmdMapGoogle, QStringLiteral("Google Maps"), true);
     add(map, kCmdMapBaidu, QStringLiteral("Baidu Maps"), true);
+    add(map, kCmdMapOsm, QString::fromLatin1(kMapOsmText), true);
     QMenu* unit = view->addMenu(QStringLiteral("Speed Unit"));
     add(unit, kCmdUnitKmh, QStringLiteral("KMH"), true);
     add(unit, kCmdUnitMph, QStringLiteral("MPH"), true);
@@ -179,6 +180,7 @@ void CZivDlg::InitDialog(const QStringList& arguments) {
     checkLanguage(ReadLanguage());
     setChecked(kCmdMapGoogle, MapProvider() == kMapGoogle);
     setChecked(kCmdMapBaidu, MapProvider() == kMapBaidu);
+    setChecked(kCmdMapOsm, MapProvider() == kMapOsm);
     checkUnit();
     openCommandLine(arguments);
 }
@@ -249,21 +251,9 @@ void CZivDlg::OnCommand(int command) {
             OpenFilms(ChooseFilms());
             return;
         case kCmdMapGoogle:
-            setChecked(kCmdMapGoogle, true);
-            setChecked(kCmdMapBaidu, false);
-            SetMapProvider(kMapGoogle);
-            {
-                const std::string language = ReadLanguage();
-                WriteMap("google");
-                mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, language));
-            }
-            return;
         case kCmdMapBaidu:
-            setChecked(kCmdMapGoogle, false);
-            setChecked(kCmdMapBaidu, true);
-            SetMapProvider(kMapBaidu);
-            WriteMap("baidu");
-            mapView_->LoadMapPage(kPageBaidu);
+        case kCmdMapOsm:
+            selectMap(command);
             return;
         case kCmdUnitKmh:
         case kCmdUnitMph:
@@ -285,6 +275,28 @@ void CZivDlg::OnCommand(int command) {
             for (const LanguageItem& item : kLanguages)
                 if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
             return;
+    }
+}
+
+void CZivDlg::selectMap(int command) {
+    setChecked(kCmdMapGoogle, command == kCmdMapGoogle);
+    setChecked(kCmdMapBaidu, command == kCmdMapBaidu);
+    setChecked(kCmdMapOsm, command == kCmdMapOsm);
+    if (command == kCmdMapGoogle) {
+        SetMapProvider(kMapGoogle);
+        const std::string language = ReadLanguage();
+        WriteMap("google");
+        mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, language));
+    } else if (command == kCmdMapBaidu) {
+        SetMapProvider(kMapBaidu);
+        WriteMap("baidu");
+        mapView_->LoadMapPage(kPageBaidu);
+    } else {
+        // Tiles from OpenStreetMap: the page loads without a provider check and
+        // shows the track also without a network.
+        SetMapProvider(kMapOsm);
+        WriteMap("osm");
+        mapView_->LoadMapPage(MapPageIdFor(kMapOsm, ReadLanguage()));
     }
 }
 
@@ -489,6 +501,9 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     } else if (MapProvider() == kMapGoogle) {
         loadGooglePageOf(code.toStdString());
         setChecked(kCmdMapGoogle, true);
+    } else if (MapProvider() == kMapOsm) {
+        mapView_->LoadMapPage(MapPageIdFor(kMapOsm, code.toStdString()));
+        setChecked(kCmdMapOsm, true);
     }
     checkLanguage(code.toStdString());
     checkUnit();

@@ -39,6 +39,7 @@ public:
         kCmdLanguageFr = 32789,
         kCmdMapGoogle = 32787,
         kCmdMapBaidu = 32788,
+        kCmdMapOsm = 32794,
         kCmdUnitKmh = 32792,
         kCmdUnitMph = 32793,
         kCmdAbout = 32780,
@@ -107,6 +108,7 @@ private:
     void buildMenu();
     void buildPanes();
     void setChecked(int command, bool checked);
+    void selectMap(int command);
     void checkLanguage(const std::string& code);
     void checkUnit();
     void loadGooglePageOf(const std::string& language);

@@ -348,6 +348,25 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     EXPECT_EQ(ReadMap(), "google");
     EXPECT_EQ(MapProvider(), kMapGoogle);
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
+
+    // OpenStreetMap: checked alone, kept in the settings, shown at once and again after a
+    // language change and a restart.
+    w.OnCommand(CZivDlg::kCmdMapOsm);
+    EXPECT_EQ(ReadMap(), "osm");
+    EXPECT_EQ(MapProvider(), kMapOsm);
+    EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
+    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapBaidu)->isChecked());
+    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
+    w.OnCommand(CZivDlg::kCmdLanguageEn);
+    EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
+    EXPECT_EQ(w.commandAction(CZivDlg::kCmdMapOsm)->text(), "OpenStreetMap");
+    SetMapProvider(kMapGoogle);
+    Window& again = make();
+    again.InitDialog({});
+    EXPECT_EQ(MapProvider(), kMapOsm);
+    EXPECT_TRUE(again.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
+    EXPECT_FALSE(again.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
 }
 
 TEST_F(MainWindowTest, CommandLineFilms) {
