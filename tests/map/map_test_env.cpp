@@ -131,4 +131,16 @@ void InstallStandIns() {
     profile->setUrlRequestInterceptor(new StandInInterceptor(profile));
 }
 
+const std::vector<TrackCase>& TrackCases() {
+    static const std::vector<TrackCase> cases = {
+        {"all fixes", {"1,10", "2,20", "3,30"}, {"1,10 2,20 3,30"}},
+        {"gap inside", {"1,10", "2,20", "V", "V", "3,30", "4,40"}, {"1,10 2,20", "3,30 4,40"}},
+        {"gaps at both ends", {"V", "1,10", "2,20", "V"}, {"1,10 2,20"}},
+        {"one-point run", {"1,10", "V", "2,20", "V", "3,30"}, {"1,10", "2,20", "3,30"}},
+        {"only gaps", {"V", "V"}, {}},
+        {"no points", {}, {}},
+    };
+    return cases;
+}
+
 }  // namespace tesmira::maptest

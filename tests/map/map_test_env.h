@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 class QWebEnginePage;
 
@@ -27,6 +28,15 @@ QVariant Eval(QWebEnginePage* page, const QString& script);
 // The stand-in's stubState() of the page.
 QJsonDocument StubState(QWebEnginePage* page);
 QStringList StateList(const QJsonDocument& state, const char* key);
+
+// Points sent with path_plot ("lon,lat" or "V") and the lines a page must draw of them
+// ("lon,lat lon,lat" per run of fixes): gaps inside and at the ends, one-point runs.
+struct TrackCase {
+    const char* name;
+    QStringList points;
+    QStringList lines;
+};
+const std::vector<TrackCase>& TrackCases();
 
 // Off: the providers' addresses are blocked instead of served by stand-ins.
 void SetStandInsServed(bool served);

@@ -76,20 +76,7 @@ protected:
 CMyHtmlCtrl* OsmPageTest::ctrl = nullptr;
 
 TEST_F(OsmPageTest, RunsBecomeLinesInViewWithScaleAndAttributionWhileEveryTileFails) {
-    struct Case {
-        const char* name;
-        QStringList points;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {"all fixes", {"1,10", "2,20", "3,30"}, {"1,10 2,20 3,30"}},
-        {"gap inside", {"1,10", "2,20", "V", "V", "3,30", "4,40"}, {"1,10 2,20", "3,30 4,40"}},
-        {"gaps at both ends", {"V", "1,10", "2,20", "V"}, {"1,10 2,20"}},
-        {"one-point run", {"1,10", "V", "2,20", "V", "3,30"}, {"1,10", "2,20", "3,30"}},
-        {"only gaps", {"V", "V"}, {}},
-        {"no points", {}, {}},
-    };
-    for (const Case& c : cases) {
+    for (const maptest::TrackCase& c : maptest::TrackCases()) {
         ctrl->CallPageFunction("stop");
         Plot(c.points);
         ctrl->CallPageFunction("play", {"0", kSlow});
