@@ -82,7 +82,10 @@ CZivDlg::CZivDlg(Options options) : options_(std::move(options)) {
     buildPanes();
 }
 
-CZivDlg::~CZivDlg() = default;
+CZivDlg::~CZivDlg() {
+    // The panes go first, while the window they call as their host is still whole.
+    delete paneFrame_;
+}
 
 void CZivDlg::buildMenu() {
     QMenuBar* bar = menuBar();
