@@ -7,26 +7,12 @@
 
 namespace tesmira {
 
-bool HasAcceptedEnding(std::string_view path) {
-    if (path.size() < 3) return false;
-    const std::string_view end = path.substr(path.size() - 3);
-    for (const char* accepted : {"MOV", "mov", "mp4", "MP4", "avi", "AVI"})
-        if (end == accepted) return true;
-    return false;
-}
-
 std::string TrimQuotes(std::string text) {
     const std::size_t first = text.find_first_not_of('"');
     if (first == std::string::npos) return {};
     text.erase(0, first);
     text.erase(text.find_last_not_of('"') + 1);
     return text;
-}
-
-std::string ListNameOf(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos || slash == 0) return {};
-    return std::string(path.substr(slash + 1));
 }
 
 std::vector<std::size_t> OldestFirst(const std::vector<std::tm>& created) {

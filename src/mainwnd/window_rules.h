@@ -10,15 +10,8 @@
 
 namespace tesmira {
 
-// The last three characters are "MOV", "mov", "mp4", "MP4", "avi" or "AVI", exactly:
-// a camera's ".Mp4" is not accepted.
-bool HasAcceptedEnding(std::string_view path);
-
 // Every leading double quote removed, then every trailing one.
 std::string TrimQuotes(std::string text);
-
-// The text after the last "/"; empty when there is no "/" after the first character.
-std::string ListNameOf(std::string_view path);
 
 // The order in which opened films are listed: oldest creation time first, compared
 // to the second in local time. Returns indices into `created`; equal times keep

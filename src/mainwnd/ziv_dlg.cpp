@@ -16,11 +16,13 @@
 
 #include "app/about_dlg.h"
 #include "app/app_paths.h"
+#include "app/film_endings.h"
 #include "app/language_pack.h"
 #include "app/retext.h"
 #include "app/settings.h"
 #include "extract/film_samples.h"
 #include "filelist/film_name.h"
+#include "filelist/film_row_texts.h"
 #include "instruments/gsensor_view.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
@@ -335,11 +337,11 @@ void CZivDlg::readFilmStatus(const QString& path) {
         return;
     }
     createdText_ = localTimeText(creationTime(info));
-    sizeText_ = QString::number(info.size() >> 20);
+    sizeText_ = QString::fromStdString(MegabyteText(static_cast<std::uint64_t>(info.size())));
 }
 
 int CZivDlg::AddFileToList(const QString& path) {
-    const QString name = QString::fromStdString(ListNameOf(path.toStdString()));
+    const QString name = QString::fromStdString(FilmNameOf(path.toStdString()));
     if (!HasAcceptedEnding(path.toStdString())) return 0;
     readFilmStatus(path);
     durationText_.clear();
@@ -437,7 +439,7 @@ void CZivDlg::LoadCurrentFilm() {
     }
     resolutionText_ = filmView_->GetResolutionText();
     filmList_->UpdateFilm(currentFilm_,
-                          QString::fromStdString(ListNameOf(currentFilm_.toStdString())), sizeText_,
+                          QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
                           createdText_, durationText_, resolutionText_);
 }
 

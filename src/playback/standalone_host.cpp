@@ -2,20 +2,16 @@
 
 #include <filesystem>
 
+#include "app/film_endings.h"
 #include "extract/film_samples.h"
 #include "playback/film_view.h"
 
 namespace tesmira {
 
-bool HasFilmEnding(const QString& path) {
-    static const QStringList endings{"MOV", "mov", "mp4", "MP4", "avi", "AVI"};
-    return path.size() >= 3 && endings.contains(path.right(3));
-}
-
 StandaloneHost::StandaloneHost(MessageSink showMessage) : showMessage_(std::move(showMessage)) {}
 
 int StandaloneHost::AddFileToList(const QString& path) {
-    if (!HasFilmEnding(path)) return 0;
+    if (!HasAcceptedEnding(path.toStdString())) return 0;
     if (!films_.contains(path)) films_ << path;
     return 1;
 }

@@ -15,10 +15,6 @@ namespace tesmira {
 
 class CFilmView;
 
-// True when the last three characters are "MOV", "mov", "mp4", "MP4", "avi" or
-// "AVI" (exactly).
-bool HasFilmEnding(const QString& path);
-
 class StandaloneHost : public FilmHost {
 public:
     using MessageSink = std::function<void(const QString& message)>;

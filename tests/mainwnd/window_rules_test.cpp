@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "app/film_endings.h"
 #include "mainwnd/main_geometry.h"
 
 namespace tesmira {
@@ -48,11 +49,6 @@ TEST(WindowRulesTest, QuotesNamesAndTitles) {
     EXPECT_EQ(TrimQuotes("\"\"/v/x.MP4\""), "/v/x.MP4");
     EXPECT_EQ(TrimQuotes("/v/a\"b.mp4"), "/v/a\"b.mp4");  // inner quotes stay
     EXPECT_EQ(TrimQuotes("\"\"\""), "");
-
-    EXPECT_EQ(ListNameOf("/media/a/clip.mp4"), "clip.mp4");
-    EXPECT_EQ(ListNameOf("clip.mp4"), "");
-    EXPECT_EQ(ListNameOf("/clip.mp4"), "");
-    EXPECT_EQ(ListNameOf("/media/a/"), "");
 
     EXPECT_EQ(TitleTail("Tesmira | /v/a.mp4"), "/v/a.mp4");
     EXPECT_EQ(TitleTail("Tesmira"), "Tesmira");
