@@ -188,9 +188,16 @@ void CFilmView::OpenFilm(const QString& path) {
     videoArea_->update();
 
     if (!engine_->Open(path, videoArea_)) {
-        // The engine has closed the film before: nothing is left to seek.
+        // The engine has closed the film before: nothing is left to seek or play, and
+        // the time text and labels must not go on showing the previous film's second.
         progress_->setEnabled(false);
         volume_->setEnabled(false);
+        stopRefresh();
+        playPause_->setText(playText_);
+        durationSeconds_ = 0;
+        durationText_ = fromUtf8(ClockText(0));
+        setProgress(0);
+        UpdateOverlay(0.0);
         ShowMessage("Render Error");
         return;
     }

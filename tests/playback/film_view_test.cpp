@@ -213,13 +213,22 @@ TEST_F(FilmViewTest, OpeningTitlesTheWindowAndPlays) {
     EXPECT_EQ(window->windowTitle(), "Tesmira | C:\\b.mp4");
 }
 
-TEST_F(FilmViewTest, FailedOpenShowsRenderErrorAndChangesNothingElse) {
+TEST_F(FilmViewTest, FailedOpenShowsRenderErrorAndNothingOfThePreviousFilm) {
+    host.records = {record(47.0, "N22.500000,E114.000000")};
     openFilm("/films/a.mp4");
+    EXPECT_EQ(speedText(), "47KM");
+    host.records.clear();  // the window has loaded the broken film's (no) records
     engine->openSucceeds = false;
     view->OpenFilm("/films/broken.mp4");
     EXPECT_EQ(view->messages, QStringList{"Render Error"});
     EXPECT_EQ(window->windowTitle(), "Tesmira | /films/a.mp4");
-    EXPECT_EQ(buttonText(), "pause");
+    // Nothing plays: the button offers to play; no second of the previous film is shown.
+    EXPECT_EQ(buttonText(), "play");
+    EXPECT_FALSE(view->refreshTimerActive());
+    EXPECT_EQ(timeText(), "00:00:00/00:00:00");
+    EXPECT_EQ(speedText(), "000");
+    EXPECT_EQ(positionText(), "N00.0000,W000.0000");
+    EXPECT_EQ(progress()->value(), 0);
     EXPECT_EQ(view->GetResolutionText(), "0 x 0");
     EXPECT_EQ(view->GetDurationText(), "00:00:00");
     // Ticks find no film and leave everything as it was.
