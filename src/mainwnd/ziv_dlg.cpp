@@ -25,6 +25,7 @@
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
+#include "map/html_ctrl.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
 #include "playback/film_view.h"
@@ -495,6 +496,7 @@ void CZivDlg::ChangeLanguage(const QString& code) {
 
 int RunMainWindow(int argc, char** argv) {
     RegisterMapSchemes();  // before the application object, as the browser engine requires
+    CHtmlCtrl::UseSoftwareComposition();
     QApplication application(argc, argv);
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
