@@ -1,5 +1,7 @@
 #include "mainwnd/ziv_dlg.h"
 
+#include <malloc.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -494,9 +496,16 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     checkUnit();
 }
 
+void PrepareMainWindowProcess() {
+    CHtmlCtrl::UseSoftwareComposition();
+    // Every film starts and ends the engine's decoder threads. With an allocator arena per
+    // thread, memory freed in them stays resident and the player grew with each film played.
+    mallopt(M_ARENA_MAX, 2);
+}
+
 int RunMainWindow(int argc, char** argv) {
     RegisterMapSchemes();  // before the application object, as the browser engine requires
-    CHtmlCtrl::UseSoftwareComposition();
+    PrepareMainWindowProcess();
     QApplication application(argc, argv);
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
