@@ -1,5 +1,7 @@
 #include "mainwnd/ziv_dlg.h"
 
+#include <malloc.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -27,6 +29,7 @@
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
+#include "map/html_ctrl.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
 #include "playback/film_view.h"
@@ -514,8 +517,16 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     checkUnit();
 }
 
+void PrepareMainWindowProcess() {
+    CHtmlCtrl::UseSoftwareComposition();
+    // Every film starts and ends the engine's decoder threads. With an allocator arena per
+    // thread, memory freed in them stays resident and the player grew with each film played.
+    mallopt(M_ARENA_MAX, 2);
+}
+
 int RunMainWindow(int argc, char** argv) {
     RegisterMapSchemes();  // before the application object, as the browser engine requires
+    PrepareMainWindowProcess();
     QApplication application(argc, argv);
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");

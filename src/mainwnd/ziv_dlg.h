@@ -137,6 +137,9 @@ private:
     std::vector<VIDEO_SYNC_OUTPUT_T> syncRecords_;
 };
 
+// Process-wide choices the window's panes depend on; before the application object.
+void PrepareMainWindowProcess();
+
 // Builds the application object and the main window, opens the command-line films
 // and runs until the window closes.
 int RunMainWindow(int argc, char** argv);

@@ -2,12 +2,15 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
 #include "app/retext.h"
+#include "app/startup_trace.h"
 #include "map/map_page_scheme.h"
 
 namespace tesmira {
@@ -36,6 +39,11 @@ CHtmlCtrl::CHtmlCtrl(QWidget* parent) : QWebEngineView(parent) {
 }
 
 CHtmlCtrl::~CHtmlCtrl() = default;
+
+void CHtmlCtrl::UseSoftwareComposition() {
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
 
 bool CHtmlCtrl::CreateOverPlaceholder(int controlId, QWidget* parent) {
     for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -126,6 +134,7 @@ void CHtmlCtrl::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
                 state_ = PageState::Inert;
             }
             kept_.clear();
+            TraceStartup("map-page-loaded");
             emit pageReady(info.url());
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:

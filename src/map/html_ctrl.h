@@ -24,6 +24,13 @@ public:
     explicit CHtmlCtrl(QWidget* parent = nullptr);
     ~CHtmlCtrl() override;
 
+    // Before the application object: the browser's picture is composed in software, so a
+    // window holding the control stays a raster window. Composed with OpenGL, every repaint
+    // of any widget in it (each video frame) uploads the whole window to OpenGL, which on
+    // software OpenGL (llvmpipe) costs several times the film's decoding. A QT_QUICK_BACKEND
+    // chosen by the user is kept.
+    static void UseSoftwareComposition();
+
     // Takes the place and the control id of the child of `parent` whose
     // "controlId" property is `controlId`, which is deleted. False when there
     // is no such child.

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/startup_trace.h"
+
 namespace tesmira {
 
 namespace {
@@ -231,6 +233,7 @@ void VideoWidget::paintEvent(QPaintEvent*) {
     }
     if (paintPending_ && painted) {
         paintPending_ = false;
+        TraceStartup("first-frame");
         emit framePainted();
     }
 }
