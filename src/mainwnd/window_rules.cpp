@@ -55,13 +55,4 @@ int ParsePositionText(std::string_view text) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-std::optional<int> GooglePageOfLanguage(std::string_view code) {
-    if (code == "en") return kPageGoogleEn;
-    if (code == "zh-CN") return kPageGoogleZhCn;
-    if (code == "zh-TW") return kPageGoogleZhTw;
-    if (code == "ru") return kPageGoogleRu;
-    if (code == "fr") return kPageGoogleFr;
-    return std::nullopt;
-}
-
 }  // namespace tesmira

@@ -3,7 +3,6 @@
 // Paths and titles are UTF-8.
 
 #include <ctime>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,16 +24,5 @@ std::string TitleTail(const std::string& title);
 // A resume position given as decimal text: leading blanks and a sign allowed, 0 when
 // no digit starts it; values beyond the integer range are held at its ends.
 int ParsePositionText(std::string_view text);
-
-// Map pages by id: the Google page in each language, the Baidu page.
-inline constexpr int kPageGoogleEn = 156;
-inline constexpr int kPageGoogleRu = 157;
-inline constexpr int kPageGoogleZhCn = 158;
-inline constexpr int kPageGoogleZhTw = 159;
-inline constexpr int kPageBaidu = 160;
-inline constexpr int kPageGoogleFr = 176;
-
-// The Google page of one of the five language codes; none for any other code.
-std::optional<int> GooglePageOfLanguage(std::string_view code);
 
 }  // namespace tesmira

@@ -120,10 +120,14 @@ void CZivDlg::buildMenu() {
     add(help, kCmdAbout, QStringLiteral("About"), false);
 }
 
-void CZivDlg::buildPanes() {
+MainGeometry CZivDlg::firstGeometry() const {
     QSize screen = options_.screenSize;
     if (screen.isEmpty()) screen = QGuiApplication::primaryScreen()->size();
-    const MainGeometry g = ComputeMainGeometry(screen.width(), screen.height());
+    return ComputeMainGeometry(screen.width(), screen.height());
+}
+
+void CZivDlg::buildPanes() {
+    const MainGeometry g = firstGeometry();
 
     // The pane frame fills the client area below the menu bar.
     paneFrame_ = new QWidget(this);
@@ -175,9 +179,7 @@ void CZivDlg::buildPanes() {
 }
 
 void CZivDlg::InitDialog(const QStringList& arguments) {
-    QSize screen = options_.screenSize;
-    if (screen.isEmpty()) screen = QGuiApplication::primaryScreen()->size();
-    const MainGeometry g = ComputeMainGeometry(screen.width(), screen.height());
+    const MainGeometry g = firstGeometry();
     setGeometry(g.left, g.top, g.shownWidth, g.shownHeight);
 
     ApplyLanguage("");
@@ -205,23 +207,24 @@ void CZivDlg::openCommandLine(const QStringList& arguments) {
             if (HasAcceptedEnding(film.toStdString()))
                 films << film;
             else
-                std::fprintf(stderr,
-                             "tesmira: not playing '%s': the name does not end in .mp4, .MP4, "
-                             ".mov, .MOV, .avi or .AVI\n",
-                             film.toLocal8Bit().constData());
+                reportNotPlayed(film);
         }
         OpenFilms(films);
         return;
     }
     if (joined.isEmpty()) return;
-    if (HasAcceptedEnding(joined.toStdString())) {
+    if (HasAcceptedEnding(joined.toStdString()))
         PlayFile(joined);
-    } else {
-        std::fprintf(stderr,
-                     "tesmira: not playing '%s': the name does not end in .mp4, .MP4, .mov, "
-                     ".MOV, .avi or .AVI\n",
-                     joined.toLocal8Bit().constData());
-    }
+    else
+        reportNotPlayed(joined);
+}
+
+// Nothing else tells the user why a film named at start does not play.
+void CZivDlg::reportNotPlayed(const QString& film) {
+    std::fprintf(stderr,
+                 "tesmira: not playing '%s': the name does not end in .mp4, .MP4, .mov, .MOV, "
+                 ".avi or .AVI\n",
+                 film.toLocal8Bit().constData());
 }
 
 QAction* CZivDlg::commandAction(int command) const {
@@ -234,6 +237,12 @@ QAction* CZivDlg::commandAction(int command) const {
 
 void CZivDlg::setChecked(int command, bool checked) {
     if (QAction* action = commandAction(command)) action->setChecked(checked);
+}
+
+bool CZivDlg::isMenuLanguage(const std::string& code) {
+    for (const LanguageItem& item : kLanguages)
+        if (code == item.code) return true;
+    return false;
 }
 
 void CZivDlg::checkLanguage(const std::string& code) {
@@ -298,7 +307,7 @@ void CZivDlg::selectMap(int command) {
     } else if (command == kCmdMapBaidu) {
         SetMapProvider(kMapBaidu);
         WriteMap("baidu");
-        mapView_->LoadMapPage(kPageBaidu);
+        mapView_->LoadMapPage(MapPageIdFor(kMapBaidu, ReadLanguage()));
     } else {
         // Tiles from OpenStreetMap: the page loads without a provider check and
         // shows the track also without a network.
@@ -488,11 +497,6 @@ void CZivDlg::PlayNext(const QString& path) {
     filmList_->PlayNext(path);
 }
 
-void CZivDlg::loadGooglePageOf(const std::string& language) {
-    if (const std::optional<int> page = GooglePageOfLanguage(language))
-        mapView_->LoadMapPage(*page);
-}
-
 void CZivDlg::ChangeLanguage(const QString& code) {
     const QString kept = QString::fromStdString(TitleTail(windowTitle().left(255).toStdString()));
     ApplyLanguage(code.toStdString());
@@ -504,10 +508,12 @@ void CZivDlg::ChangeLanguage(const QString& code) {
     filmView_->ShowPlayState();
     setWindowTitle(QStringLiteral("%1 | %2").arg(windowTitle(), kept));
     if (MapProvider() == kMapBaidu) {
-        mapView_->LoadMapPage(kPageBaidu);
+        mapView_->LoadMapPage(MapPageIdFor(kMapBaidu, code.toStdString()));
         setChecked(kCmdMapBaidu, true);
     } else if (MapProvider() == kMapGoogle) {
-        loadGooglePageOf(code.toStdString());
+        // Only the five languages of the menu have a Google page of their own.
+        if (isMenuLanguage(code.toStdString()))
+            mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, code.toStdString()));
         setChecked(kCmdMapGoogle, true);
     } else if (MapProvider() == kMapOsm) {
         mapView_->LoadMapPage(MapPageIdFor(kMapOsm, code.toStdString()));

@@ -12,6 +12,7 @@
 
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
+#include "mainwnd/main_geometry.h"
 #include "map/google_map_view.h"
 #include "playback/film_engine.h"
 #include "playback/film_host.h"
@@ -111,10 +112,12 @@ private:
     void selectMap(int command);
     void checkLanguage(const std::string& code);
     void checkUnit();
-    void loadGooglePageOf(const std::string& language);
+    static bool isMenuLanguage(const std::string& code);
     void resetInstruments();
     void readFilmStatus(const QString& path);
     void openCommandLine(const QStringList& arguments);
+    static void reportNotPlayed(const QString& film);
+    MainGeometry firstGeometry() const;
 
     Options options_;
     QWidget* paneFrame_ = nullptr;

@@ -92,15 +92,5 @@ TEST(WindowRulesTest, OldestFilmFirstToTheSecond) {
     EXPECT_EQ(order, (std::vector<std::size_t>{1, 4, 0, 3, 2}));
 }
 
-TEST(WindowRulesTest, GooglePagesOfTheFiveLanguages) {
-    EXPECT_EQ(GooglePageOfLanguage("en"), 156);
-    EXPECT_EQ(GooglePageOfLanguage("ru"), 157);
-    EXPECT_EQ(GooglePageOfLanguage("zh-CN"), 158);
-    EXPECT_EQ(GooglePageOfLanguage("zh-TW"), 159);
-    EXPECT_EQ(GooglePageOfLanguage("fr"), 176);
-    EXPECT_EQ(GooglePageOfLanguage("zh-cn"), std::nullopt);
-    EXPECT_EQ(GooglePageOfLanguage("de"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tesmira
