@@ -33,6 +33,10 @@ private:
 CHtmlCtrl::CHtmlCtrl(QWidget* parent) : QWebEngineView(parent) {
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
     InstallMapPageScheme(profile);
+    // Tile servers ask an application to name itself in its requests.
+    if (!profile->httpUserAgent().contains(QLatin1String(kUserAgentProduct)))
+        profile->setHttpUserAgent(profile->httpUserAgent() + ' ' +
+                                  QLatin1String(kUserAgentProduct));
     setPage(new CHtmlPage(profile, *this));
     page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     connect(page(), &QWebEnginePage::loadingChanged, this, &CHtmlCtrl::OnLoadingChanged);

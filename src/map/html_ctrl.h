@@ -16,6 +16,9 @@ class QWebEngineLoadingInfo;
 
 namespace tesmira {
 
+// Added to the browser's user agent, so that tile and map servers see who asks.
+inline constexpr char kUserAgentProduct[] = "Tesmira/" TESMIRA_VERSION;
+
 class CHtmlCtrl : public QWebEngineView {
     Q_OBJECT
 public:

@@ -168,6 +168,10 @@ TEST_F(MapHostTest, OsmChoiceShowsItsPageAtOnceWithTheUsersTilesAndNoCheck) {
     ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
     ASSERT_TRUE(WaitFor([] { return pane->HtmlCtrl().IsPageReady(); }));
     EXPECT_EQ(Eval(view->HtmlCtrl().page(), "tiles._url").toString().toStdString(), tiles);
+    // Tile servers see the application's name.
+    EXPECT_TRUE(Eval(view->HtmlCtrl().page(), "navigator.userAgent")
+                    .toString()
+                    .endsWith(QLatin1String(" ") + kUserAgentProduct));
     view->CallPageFunction("path_plot", {"37.5", "55.8"});
     view->CallPageFunction("play", {"0", "20"});
     EXPECT_TRUE(WaitFor([&] {
