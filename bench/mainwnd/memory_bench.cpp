@@ -11,8 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
@@ -85,25 +83,6 @@ double HelpersMiB() {
     return sum;
 }
 
-// Answers every request 200, as a provider that is there.
-class AnsweringServer : public QTcpServer {
-public:
-    AnsweringServer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                    socket->readAll();
-                    socket->write(
-                        "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(serverPort()); }
-};
-
 // Counts the ends of films the film pane reports.
 class EndCountingWindow : public CZivDlg {
 public:
@@ -133,7 +112,7 @@ int main(int argc, char** argv) {
     SetDataFolder(data.path().toStdString());
     SetMapProvider(kMapGoogle);
 
-    AnsweringServer provider;
+    maptest::AnsweringServer provider;
     CZivDlg::Options options;
     options.mapCheckHosts = {{"maps.googleapis.com", provider.host()},
                              {"api.map.baidu.com", provider.host()}};

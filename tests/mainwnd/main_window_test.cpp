@@ -10,8 +10,6 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -81,25 +79,6 @@ std::filesystem::path Type60Film(std::size_t records) {
     return tf::MakeTestFilm(options);
 }
 
-// Answers every request 200, as a provider that is there.
-class AnsweringServer : public QTcpServer {
-public:
-    AnsweringServer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                    socket->readAll();
-                    socket->write(
-                        "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(serverPort()); }
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -136,7 +115,7 @@ protected:
 
     QTemporaryDir data;
     QTemporaryDir films;
-    AnsweringServer provider;
+    maptest::AnsweringServer provider;
     RecordingPage page;
     FakeEngine* engine = nullptr;
     std::unique_ptr<Window> window;

@@ -21,19 +21,8 @@ using maptest::StateList;
 using maptest::StubState;
 using maptest::WaitFor;
 
-// One browser for the whole file; each test loads the page it needs.
-class MapPageTest : public ::testing::Test {
+class MapPageTest : public maptest::PageBrowserTest {
 protected:
-    static void SetUpTestSuite() {
-        ctrl = new CMyHtmlCtrl;
-        // A hidden page's timers are throttled; the pane is on screen when it plays.
-        ctrl->resize(400, 300);
-        ctrl->show();
-    }
-    static void TearDownTestSuite() {
-        delete ctrl;
-        ctrl = nullptr;
-    }
     void SetUp() override { maptest::SetStandInsServed(true); }
 
     static void Load(int id) {
@@ -41,20 +30,8 @@ protected:
         ctrl->Navigate(MapPageUrl(id), FindMapPage(id)->hasPageFunctions);
         ASSERT_TRUE(WaitFor([&] { return ready.count() > 0; })) << "page " << id;
     }
-    static QVariant Js(const QString& script) { return Eval(ctrl->page(), script); }
-    // Sends points given as "lat,lng" (or "V") the way the host does.
-    static void Plot(const QStringList& points) {
-        for (const QString& point : points) {
-            const QStringList parts = point.split(',');
-            const QString lng = parts.size() == 2 ? parts[1] : "V";
-            ctrl->CallPageFunction("path_plot", {lng, parts[0]});
-        }
-    }
     static QJsonDocument State() { return StubState(ctrl->page()); }
-
-    static CMyHtmlCtrl* ctrl;
 };
-CMyHtmlCtrl* MapPageTest::ctrl = nullptr;
 
 // The two map pages behave alike towards the host; each case runs on both.
 struct PageKind {

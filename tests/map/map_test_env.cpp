@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTcpSocket>
 #include <QThread>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -141,6 +142,44 @@ const std::vector<TrackCase>& TrackCases() {
         {"no points", {}, {}},
     };
     return cases;
+}
+
+AnsweringServer::AnsweringServer() {
+    listen(QHostAddress::LocalHost);
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                socket->disconnectFromHost();
+            });
+        }
+    });
+}
+
+CMyHtmlCtrl* PageBrowserTest::ctrl = nullptr;
+
+void PageBrowserTest::SetUpTestSuite() {
+    ctrl = new CMyHtmlCtrl;
+    ctrl->resize(400, 300);
+    ctrl->show();
+}
+
+void PageBrowserTest::TearDownTestSuite() {
+    delete ctrl;
+    ctrl = nullptr;
+}
+
+QVariant PageBrowserTest::Js(const QString& script) {
+    return Eval(ctrl->page(), script);
+}
+
+void PageBrowserTest::Plot(const QStringList& points) {
+    for (const QString& point : points) {
+        const QStringList parts = point.split(',');
+        const QString lng = parts.size() == 2 ? parts[1] : "V";
+        ctrl->CallPageFunction("path_plot", {lng, parts[0]});
+    }
 }
 
 }  // namespace tesmira::maptest

@@ -3,12 +3,18 @@
 // stand-ins served in place of the providers' addresses (nothing reaches the
 // network), and waiting for the page's script.
 
+#include <gtest/gtest.h>
+
 #include <QJsonDocument>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
 #include <QVariant>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "map/my_html_ctrl.h"
 
 class QWebEnginePage;
 
@@ -45,5 +51,25 @@ QStringList ProviderRequests();
 // Every other http(s) address the pages asked for (all blocked), oldest first.
 QStringList BlockedRequests();
 void ClearBlockedRequests();
+
+// Answers every request 200, as a provider that is there (the check's address in tests).
+class AnsweringServer : public QTcpServer {
+public:
+    AnsweringServer();
+    std::string host() const { return "127.0.0.1:" + std::to_string(serverPort()); }
+};
+
+// One browser for a whole test file, shown (a hidden page's timers are throttled, and
+// Leaflet needs a size to fit a track); each test loads the page it needs.
+class PageBrowserTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    static QVariant Js(const QString& script);
+    // Sends points given as "lat,lng" (or "V") the way the host does.
+    static void Plot(const QStringList& points);
+
+    static CMyHtmlCtrl* ctrl;
+};
 
 }  // namespace tesmira::maptest

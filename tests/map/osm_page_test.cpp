@@ -24,18 +24,8 @@ using maptest::WaitFor;
 
 constexpr char kSlow[] = "600000";  // a period that never ticks during a test
 
-class OsmPageTest : public ::testing::Test {
+class OsmPageTest : public maptest::PageBrowserTest {
 protected:
-    static void SetUpTestSuite() {
-        ctrl = new CMyHtmlCtrl;
-        // A hidden page's timers are throttled, and Leaflet needs a size to fit a track.
-        ctrl->resize(400, 300);
-        ctrl->show();
-    }
-    static void TearDownTestSuite() {
-        delete ctrl;
-        ctrl = nullptr;
-    }
     void SetUp() override {
         maptest::ClearBlockedRequests();
         Load(MapPageUrl(kOsmPageId));
@@ -46,15 +36,6 @@ protected:
         ctrl->Navigate(url);
         ASSERT_TRUE(WaitFor([&] { return ready.count() > 0; })) << url.toString().toStdString();
         ASSERT_EQ(Js("inited").toInt(), 1);
-    }
-    static QVariant Js(const QString& script) { return Eval(ctrl->page(), script); }
-    // Sends points given as "lat,lng" (or "V") the way the host does.
-    static void Plot(const QStringList& points) {
-        for (const QString& point : points) {
-            const QStringList parts = point.split(',');
-            const QString lng = parts.size() == 2 ? parts[1] : "V";
-            ctrl->CallPageFunction("path_plot", {lng, parts[0]});
-        }
     }
     // The track as Leaflet holds it: one "lat,lng lat,lng" text per line on the map.
     static QStringList Lines() {
@@ -70,10 +51,7 @@ protected:
             .toString();
     }
     static bool Ticking() { return Js("timer !== null").toBool(); }
-
-    static CMyHtmlCtrl* ctrl;
 };
-CMyHtmlCtrl* OsmPageTest::ctrl = nullptr;
 
 TEST_F(OsmPageTest, RunsBecomeLinesInViewWithScaleAndAttributionWhileEveryTileFails) {
     for (const maptest::TrackCase& c : maptest::TrackCases()) {
