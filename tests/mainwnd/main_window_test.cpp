@@ -273,6 +273,28 @@ TEST_F(MainWindowTest, RejectedSamplesLeaveMapAndInstrumentsHalted) {
     EXPECT_EQ(w.CurrentFilm(), film);
 }
 
+TEST_F(MainWindowTest, Type50PeriodCountsEveryRecordSoThePanesKeepTheFilmsSecond) {
+    // Twelve records, three damaged: nine pass the check, so the film has samples, but
+    // every record still stands for one second of the film. Dividing by the nine that
+    // passed would step the panes a third too slowly.
+    tf::TestFilmOptions options;
+    options.durationSeconds = 12.0;
+    options.rows = tf::GenerateTrack(12);
+    for (std::size_t damaged : {2u, 5u, 9u}) (*options.rows)[damaged].timeSum = 1;
+    const QString film = CopyFilm(tf::MakeTestFilm(options), films.path(), "nine.MOV");
+    Window& w = make(24);
+    w.InitDialog({});
+    w.PlayFile(film);
+
+    ASSERT_TRUE(w.hasSamples());
+    EXPECT_EQ(w.SyncRecords().size(), 12u);
+    EXPECT_EQ(w.samplePeriod(), 2000);  // 24 s * 1000 / 12 records, not / 9
+    EXPECT_EQ(page.calls.last(), "play(0,2000)");
+    for (int period :
+         {dials().Chart().Period(), dials().Speedometer().Period(), dials().Compass().Period()})
+        EXPECT_EQ(period, 2000);
+}
+
 TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     Window& w = make();
     w.InitDialog({});
