@@ -14,7 +14,9 @@
 #include <QVBoxLayout>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "app/about_dlg.h"
 #include "app/app_paths.h"
@@ -26,6 +28,7 @@
 #include "filelist/film_name.h"
 #include "filelist/film_row_texts.h"
 #include "instruments/gsensor_view.h"
+#include "mainwnd/display_check.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
@@ -530,10 +533,39 @@ void PrepareMainWindowProcess() {
     mallopt(M_ARENA_MAX, 2);
 }
 
+namespace {
+
+// Qt's messages while the application object is made: kept back, because when the
+// window system cannot be reached Qt prints several lines and aborts.
+QStringList& heldMessages() {
+    static QStringList messages;
+    return messages;
+}
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", kDisplayUnreachableMessage);
+        std::_Exit(1);
+    }
+    heldMessages() << qFormatLogMessage(type, context, text);
+}
+
+}  // namespace
+
 int RunMainWindow(int argc, char** argv) {
+    const std::string noDisplay =
+        MissingDisplayMessage([](const char* name) { return std::getenv(name); });
+    if (!noDisplay.empty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+        return 1;
+    }
     RegisterMapSchemes();  // before the application object, as the browser engine requires
     PrepareMainWindowProcess();
+    const QtMessageHandler previous = qInstallMessageHandler(holdStartMessage);
     QApplication application(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& message : std::exchange(heldMessages(), {}))
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
     InitAppPaths(argc, argv);
