@@ -5,10 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -60,11 +62,20 @@ QString localTimeText(const QDateTime& time) {
     return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-// A file's creation time: its birth time where the file system keeps one, else the
-// time it was last written.
+// When a film was made: the earlier of its birth and last write. A copy is born anew
+// but keeps the camera's write time (cp -p, file managers); where the file system
+// keeps no birth time, the write time alone.
 QDateTime creationTime(const QFileInfo& info) {
     const QDateTime born = info.birthTime();
-    return born.isValid() ? born : info.lastModified();
+    const QDateTime written = info.lastModified();
+    if (!born.isValid()) return written;
+    return written.isValid() && written < born ? written : born;
+}
+
+// The working folder's meaning of a command-line name, fixed before anything else
+// reads it: a row's name and identity are the text after the last "/".
+QString absoluteFilm(const QString& film) {
+    return QDir::cleanPath(QFileInfo(film).absoluteFilePath());
 }
 
 std::tm toTm(const QDateTime& time) {
@@ -203,31 +214,28 @@ void CZivDlg::openCommandLine(const QStringList& arguments) {
     // arguments that do not together name one file are opened like a choice in the
     // open dialog.
     const QString joined = QString::fromStdString(TrimQuotes(arguments.join(' ').toStdString()));
+    QStringList names;
     if (arguments.size() >= 2 && !QFileInfo(joined).isFile()) {
-        QStringList films;
-        for (const QString& argument : arguments) {
-            const QString film = QString::fromStdString(TrimQuotes(argument.toStdString()));
-            if (HasAcceptedEnding(film.toStdString()))
-                films << film;
-            else
-                reportNotPlayed(film);
-        }
-        OpenFilms(films);
-        return;
+        for (const QString& argument : arguments)
+            names << QString::fromStdString(TrimQuotes(argument.toStdString()));
+    } else if (!joined.isEmpty()) {
+        names << joined;
     }
-    if (joined.isEmpty()) return;
-    if (HasAcceptedEnding(joined.toStdString()))
-        PlayFile(joined);
-    else
-        reportNotPlayed(joined);
+    QStringList films;
+    for (const QString& name : names) {
+        if (!HasAcceptedEnding(name.toStdString()))
+            reportNotPlayed(name, "the name does not end in .mp4, .MP4, .mov, .MOV, .avi or .AVI");
+        else if (const QFileInfo info(name); !info.isFile())
+            reportNotPlayed(name, info.exists() ? "it is not a file" : "there is no such file");
+        else
+            films << absoluteFilm(name);
+    }
+    OpenFilms(films);
 }
 
 // Nothing else tells the user why a film named at start does not play.
-void CZivDlg::reportNotPlayed(const QString& film) {
-    std::fprintf(stderr,
-                 "tesmira: not playing '%s': the name does not end in .mp4, .MP4, .mov, .MOV, "
-                 ".avi or .AVI\n",
-                 film.toLocal8Bit().constData());
+void CZivDlg::reportNotPlayed(const QString& film, const char* why) {
+    std::fprintf(stderr, "tesmira: not playing '%s': %s\n", film.toLocal8Bit().constData(), why);
 }
 
 QAction* CZivDlg::commandAction(int command) const {
@@ -320,10 +328,15 @@ void CZivDlg::selectMap(int command) {
     }
 }
 
-QStringList CZivDlg::ChooseFilms() {
+QString CZivDlg::OpenFilter() {
     // Linux names are case-sensitive and cameras write upper-case endings.
-    return QFileDialog::getOpenFileNames(this, QString(), QString(),
-                                         QStringLiteral("mp4(*.mp4 *.MP4);;mov(*.mov *.MOV)"));
+    return QStringLiteral(
+        "Films (*.mp4 *.MP4 *.mov *.MOV *.avi *.AVI);;mp4 (*.mp4 *.MP4);;mov (*.mov *.MOV);;"
+        "avi (*.avi *.AVI)");
+}
+
+QStringList CZivDlg::ChooseFilms() {
+    return QFileDialog::getOpenFileNames(this, QString(), QString(), OpenFilter());
 }
 
 void CZivDlg::ShowMessage(const QString& text) {
@@ -334,13 +347,17 @@ void CZivDlg::OpenFilms(const QStringList& paths) {
     QStringList kept;
     std::vector<std::tm> created;
     for (const QString& path : paths) {
-        if (!HasAcceptedEnding(path.toStdString())) continue;
+        // A missing file has no time to sort by and nothing to play.
+        const QFileInfo info(path);
+        if (!HasAcceptedEnding(path.toStdString()) || !info.isFile()) continue;
         kept << path;
-        created.push_back(toTm(creationTime(QFileInfo(path))));
+        created.push_back(toTm(creationTime(info)));
     }
     const std::vector<std::size_t> order = OldestFirst(created);
     for (std::size_t i : order) AddFileToList(kept.at(static_cast<qsizetype>(i)));
-    if (!order.empty()) PlayFile(kept.at(static_cast<qsizetype>(order.front())));
+    if (order.empty()) return;
+    const QScopedValueRollback through(playingThrough_, true);
+    PlayFile(kept.at(static_cast<qsizetype>(order.front())));
 }
 
 void CZivDlg::readFilmStatus(const QString& path) {
@@ -357,7 +374,7 @@ void CZivDlg::readFilmStatus(const QString& path) {
 
 int CZivDlg::AddFileToList(const QString& path) {
     const QString name = QString::fromStdString(FilmNameOf(path.toStdString()));
-    if (!HasAcceptedEnding(path.toStdString())) return 0;
+    if (!HasAcceptedEnding(path.toStdString()) || !QFileInfo(path).isFile()) return 0;
     readFilmStatus(path);
     durationText_.clear();
     resolutionText_.clear();
@@ -368,8 +385,23 @@ int CZivDlg::AddFileToList(const QString& path) {
 
 void CZivDlg::PlayFile(const QString& path) {
     if (path.isEmpty()) return;
-    currentFilm_ = path;
-    LoadCurrentFilm();
+    if (loading_) {
+        pendingFilm_ = path;
+        return;
+    }
+    for (QString film = path; !film.isEmpty();) {
+        currentFilm_ = film;
+        pendingFilm_.clear();
+        bool opened = false;
+        {
+            const QScopedValueRollback loading(loading_, true);
+            opened = LoadCurrentFilm();
+        }
+        film = pendingFilm_;
+        // The film's message box has been closed by now; the trip goes on past it.
+        if (film.isEmpty() && !opened && playingThrough_)
+            film = filmList_->NeighbourPath(currentFilm_, 1);
+    }
 }
 
 void CZivDlg::resetInstruments() {
@@ -397,7 +429,7 @@ void CZivDlg::resetInstruments() {
     compass.SetPosition(0);
 }
 
-void CZivDlg::LoadCurrentFilm() {
+bool CZivDlg::LoadCurrentFilm() {
     filmList_->SelectFilm(currentFilm_);
     hasSamples_ = false;
     readFilmStatus(currentFilm_);
@@ -409,7 +441,8 @@ void CZivDlg::LoadCurrentFilm() {
     const LocatorMessageSink sink = [this](const std::string& message) {
         ShowMessage(QString::fromStdString(message));
     };
-    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink);
+    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink,
+                                       options_.locators);
     const int provider = MapProvider();
     CLineChartCtrl& chart = instrumentView_->Chart();
     CSpeedCtrl& speed = instrumentView_->Speedometer();
@@ -436,7 +469,7 @@ void CZivDlg::LoadCurrentFilm() {
     film.records.clear();
     film.records.shrink_to_fit();
 
-    filmView_->OpenFilm(currentFilm_);
+    const bool opened = filmView_->OpenFilm(currentFilm_);
     durationText_ = filmView_->GetDurationText();
     if (count != 0) {
         const long long duration = std::max(0, filmView_->GetDurationSeconds());
@@ -456,6 +489,7 @@ void CZivDlg::LoadCurrentFilm() {
     filmList_->UpdateFilm(currentFilm_,
                           QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
                           createdText_, durationText_, resolutionText_);
+    return opened;
 }
 
 void CZivDlg::ResumeSync(const QString& position) {
@@ -484,11 +518,19 @@ void CZivDlg::StopInstrumentTimers() {
     instrumentView_->Compass().Pause();
 }
 
-void CZivDlg::StopFilmView() {
-    filmView_->StopFilm();
+void CZivDlg::CloseFilm() {
+    filmView_->CloseFilm();
+    StopSync();
+    currentFilm_.clear();
+    hasSamples_ = false;
+    syncRecords_.clear();
 }
 
 void CZivDlg::PlayNextFilm() {
+    // The end of the film being replaced, reported from a message box's event loop
+    // inside the next load: that load already decides what plays.
+    if (loading_) return;
+    const QScopedValueRollback through(playingThrough_, true);
     filmList_->PlayNext(currentFilm_);
 }
 
