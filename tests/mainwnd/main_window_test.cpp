@@ -293,20 +293,6 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     EXPECT_FALSE(engine->calls.contains("Run"));
 }
 
-TEST_F(MainWindowTest, DeletingThePlayingFilmPlaysTheNext) {
-    Window& w = make(20);
-    w.InitDialog({});
-    const QString a = CopyFilm(Type60Film(20), films.path(), "a.MP4");
-    const QString b = CopyFilm(Type60Film(20), films.path(), "b.MP4");
-    w.OpenFilms({a, b});
-    ASSERT_EQ(w.CurrentFilm(), a);
-    list().List().SelectItem(0);
-    list().OnDelete();
-    EXPECT_EQ(w.CurrentFilm(), b);
-    EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + b);
-    EXPECT_TRUE(engine->IsRunning());
-}
-
 TEST_F(MainWindowTest, TheTripGoesOnPastAMissingAndADamagedFilm) {
     // Copied newest first; the write times, kept as cp -p keeps them, say otherwise.
     const QString c = CopyFilm(Type60Film(20), films.path(), "c.MP4");

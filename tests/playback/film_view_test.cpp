@@ -237,19 +237,6 @@ TEST_F(FilmViewTest, FailedOpenShowsRenderErrorAndNothingOfThePreviousFilm) {
     EXPECT_EQ(timeText(), before);
 }
 
-TEST_F(FilmViewTest, ClosingLetsGoOfTheFilm) {
-    openFilm("/films/a.mp4");
-    EXPECT_TRUE(view->refreshTimerActive());
-    view->CloseFilm();
-    EXPECT_EQ(window->windowTitle(), "Tesmira");
-    EXPECT_EQ(buttonText(), "play");
-    EXPECT_FALSE(view->refreshTimerActive());
-    EXPECT_EQ(timeText(), "00:00:00/00:00:00");
-    engine->calls.clear();
-    view->PlayPause();  // nothing left to play
-    EXPECT_FALSE(engine->calls.contains("Run"));
-}
-
 TEST_F(FilmViewTest, LabelsShowTheRecordOfTheCurrentSecond) {
     host.records = {record(0.0, "N22.500000,E114.000000"), record(55.0, "N22.500100,E114.000100"),
                     record(100.0, "S1.000000,W2.000000")};
