@@ -24,8 +24,14 @@ std::string playerModulePath() {
 }
 #endif
 
-// Loads the window and runs it with the arguments that no option claimed.
-int StartPlayer(int argc, char** argv) {
+// Loads the window and runs it with the films the command line names.
+int StartPlayer(const char* program, const std::vector<std::string>& films) {
+    std::vector<std::string> texts{program};
+    texts.insert(texts.end(), films.begin(), films.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(texts.size());
 #ifdef TESMIRA_PLAYER_MODULE
     const std::string path = playerModulePath();
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -40,7 +46,7 @@ int StartPlayer(int argc, char** argv) {
         return 1;
     }
     // Never unloaded: the module's static objects are torn down at exit.
-    return entry(argc, argv);
+    return entry(argc, argv.data());
 #else
     (void)argc;
     (void)argv;
@@ -63,8 +69,8 @@ int main(int argc, char** argv) {
             std::printf("tesmira %s\n", TESMIRA_VERSION);
             return 0;
         case tesmira::CommandLine::Action::Error:
-            std::fprintf(stderr, "tesmira: %s\nTry 'tesmira --help' for more information.\n",
-                         commandLine.error.c_str());
+            std::fprintf(stderr, "tesmira: %s\n\n%s", commandLine.error.c_str(),
+                         tesmira::UsageText());
             return 2;
         case tesmira::CommandLine::Action::Export:
             try {
@@ -77,5 +83,5 @@ int main(int argc, char** argv) {
         case tesmira::CommandLine::Action::Player:
             break;
     }
-    return StartPlayer(argc, argv);
+    return StartPlayer(argv[0], commandLine.films);
 }

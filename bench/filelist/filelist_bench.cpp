@@ -23,7 +23,7 @@ class NullHost : public FilmListHost {
 public:
     void PlayFile(const QString& path) override { current = path; }
     QString CurrentFilm() const override { return current; }
-    void StopFilmView() override {}
+    void CloseFilm() override { current.clear(); }
     QString current;
 };
 

@@ -88,28 +88,39 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (exportMode) {
         return ParseExport(args);
     } else {
+        bool optionsEnded = false;
         for (const std::string& a : args) {
-            if (!c.playerTail.empty()) c.playerTail += ' ';
-            c.playerTail += a;
+            if (!optionsEnded && a == "--") {
+                optionsEnded = true;
+            } else if (StartsWith(a, "-") && a != "-") {
+                if (!optionsEnded) return Fail("unknown option '" + a + "'");
+                c.films.push_back("./" + a);
+            } else {
+                c.films.push_back(a);
+            }
         }
     }
     return c;
 }
 
 const char* UsageText() {
-    return "Usage: tesmira [FILM]\n"
+    return "Usage: tesmira [FILM...]\n"
            "       tesmira --export FORMAT FILM [-o OUT]\n"
            "\n"
-           "Plays a dashcam film with its GPS track, speed and G-sensor readings.\n"
+           "Plays dashcam films with their GPS track, speed and G-sensor readings;\n"
+           "several films are listed oldest first and played one after another.\n"
            "\n"
            "  --export FORMAT   write the film's GPS and G-sensor records and exit;\n"
            "                    FORMAT is json, csv, gpx or kml; no window is opened\n"
            "  -o, --output OUT  write the export to OUT instead of standard output\n"
            "  -h, --help        show this help and exit\n"
            "      --version     show the version and exit\n"
+           "  --                the arguments after it are films, even when they\n"
+           "                    start with '-'\n"
            "\n"
-           "Exit status: 0 on success, 1 when the film cannot be read or the output\n"
-           "cannot be written, 2 for a wrong command line.\n";
+           "Exit status: 0 on success, 1 when the film cannot be read, the output\n"
+           "cannot be written or there is no display to play on, 2 for a wrong\n"
+           "command line.\n";
 }
 
 }  // namespace tesmira

@@ -1,7 +1,7 @@
 #pragma once
 // The player's command line. Options that need no window (--export, --help,
-// --version) are recognised here; everything else goes to the player as the
-// film to open.
+// --version) are recognised here; any other option is an error, and the
+// remaining arguments go to the player as the films to open.
 
 #include <optional>
 #include <string>
@@ -18,7 +18,9 @@ struct CommandLine {
     std::string film;                   // --export: the film to read
     std::optional<std::string> output;  // --export: -o OUT, standard output when absent
     std::string error;                  // Action::Error: what was wrong
-    std::string playerTail;             // Action::Player: the arguments joined by spaces
+    // Action::Player: the arguments other than a first "--", each as the window is to
+    // receive it; a name starting with '-' gets "./", so nothing takes it for an option.
+    std::vector<std::string> films;
 };
 
 // args: the arguments after the executable's name.

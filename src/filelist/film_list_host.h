@@ -15,9 +15,9 @@ public:
     virtual void PlayFile(const QString& path) = 0;
     // The path of the film loaded now (empty before the first).
     virtual QString CurrentFilm() const = 0;
-    // The film view's stop sequence (its stop button); nothing when the window has
-    // no film view. The film stays loaded and current.
-    virtual void StopFilmView() = 0;
+    // Nothing plays afterwards: the film view lets go of the film, which is no longer
+    // current, so Play does nothing until another film is opened.
+    virtual void CloseFilm() = 0;
 };
 
 }  // namespace tesmira

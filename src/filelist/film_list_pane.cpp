@@ -107,6 +107,13 @@ void FilmListPane::playNeighbour(const QString& path, int step) {
     host_.PlayFile(list_->GetItemText(target, kPathColumn));
 }
 
+QString FilmListPane::NeighbourPath(const QString& path, int step) const {
+    const int row = FindPath(path);
+    const int target = row + step;
+    if (row < 0 || target < 0 || target >= list_->GetItemCount()) return {};
+    return list_->GetItemText(target, kPathColumn);
+}
+
 int FilmListPane::FindPath(const QString& path) const {
     for (int row = 0; row < list_->GetItemCount(); ++row)
         if (list_->GetItemText(row, kPathColumn) == path) return row;
@@ -128,12 +135,20 @@ void FilmListPane::OnDblClick() {
 void FilmListPane::OnDelete() {
     const int row = list_->GetFirstSelectedItem();
     if (row < 0) return;
-    if (list_->GetItemText(row, kPathColumn) == host_.CurrentFilm()) host_.StopFilmView();
+    const QString current = host_.CurrentFilm();
+    const bool playing = !current.isEmpty() && list_->GetItemText(row, kPathColumn) == current;
+    const QString next = playing ? NeighbourPath(current, 1) : QString();
     list_->DeleteSelectedItems();
+    if (!playing) return;
+    // A film no longer listed must not go on playing: nothing would follow its end.
+    if (next.isEmpty())
+        host_.CloseFilm();
+    else
+        host_.PlayFile(next);
 }
 
 void FilmListPane::OnDeleteAll() {
-    host_.StopFilmView();
+    host_.CloseFilm();
     list_->DeleteAllItems();
 }
 

@@ -54,6 +54,9 @@ public:
     // (no wrap-around) or when no row has the path.
     void PlayPrevious(const QString& path);
     void PlayNext(const QString& path);
+    // The path of the row `step` rows from the first row of that path; empty past the
+    // ends or when no row has the path.
+    QString NeighbourPath(const QString& path, int step) const;
 
     // The first row whose path or name is exactly the text, or -1.
     int FindPath(const QString& path) const;
@@ -61,7 +64,8 @@ public:
 
     // The list's double-click (and Enter): plays the selected row.
     void OnDblClick();
-    // Menu commands 32773 and 32774 (and the Delete key for the first).
+    // Menu commands 32773 and 32774 (and the Delete key for the first). When the
+    // playing film's row goes, the row after it plays; with none left, nothing does.
     void OnDelete();
     void OnDeleteAll();
 

@@ -93,10 +93,6 @@ public:
         rows_.clear();
         endResetModel();
     }
-    int recordCount() const {
-        return static_cast<int>(std::count_if(rows_.begin(), rows_.end(),
-                                              [](const Row& r) { return r.data != nullptr; }));
-    }
 
     // Puts the rows in `order` (element k: the current index of the row for place k).
     // Selection and current row follow their rows.
@@ -206,21 +202,12 @@ SortableListView::ItemData* SortableListView::GetItemData(int row) const {
     return model_->row(row).data.get();
 }
 
-int SortableListView::ItemDataCount() const {
-    return model_->recordCount();
-}
-
 int SortableListView::GetFirstSelectedItem() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
     int first = -1;
     for (const QModelIndex& index : rows)
         if (first < 0 || index.row() < first) first = index.row();
     return first;
-}
-
-bool SortableListView::IsItemSelected(int row) const {
-    return row >= 0 && row < model_->rowCount() &&
-           selectionModel()->isRowSelected(row, QModelIndex());
 }
 
 void SortableListView::SelectItem(int row) {

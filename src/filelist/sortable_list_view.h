@@ -48,11 +48,9 @@ public:
     // Gives the row a record with user value 0, or resets the user value of the one it has.
     void AttachItemData(int row);
     ItemData* GetItemData(int row) const;
-    int ItemDataCount() const;
 
     // The first selected row, or -1.
     int GetFirstSelectedItem() const;
-    bool IsItemSelected(int row) const;
     // Selects the row alone without making it current, so the list does not scroll.
     void SelectItem(int row);
     // Deletes every selected row with its record.

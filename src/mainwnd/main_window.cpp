@@ -5,16 +5,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "app/about_box.h"
 #include "app/app_paths.h"
@@ -26,6 +30,7 @@
 #include "filelist/film_list_pane.h"
 #include "filelist/film_row_texts.h"
 #include "instruments/instrument_pane.h"
+#include "mainwnd/display_check.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
@@ -57,11 +62,20 @@ QString localTimeText(const QDateTime& time) {
     return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-// A file's creation time: its birth time where the file system keeps one, else the
-// time it was last written.
+// When a film was made: the earlier of its birth and last write. A copy is born anew
+// but keeps the camera's write time (cp -p, file managers); where the file system
+// keeps no birth time, the write time alone.
 QDateTime creationTime(const QFileInfo& info) {
     const QDateTime born = info.birthTime();
-    return born.isValid() ? born : info.lastModified();
+    const QDateTime written = info.lastModified();
+    if (!born.isValid()) return written;
+    return written.isValid() && written < born ? written : born;
+}
+
+// The working folder's meaning of a command-line name, fixed before anything else
+// reads it: a row's name and identity are the text after the last "/".
+QString absoluteFilm(const QString& film) {
+    return QDir::cleanPath(QFileInfo(film).absoluteFilePath());
 }
 
 std::tm toTm(const QDateTime& time) {
@@ -200,31 +214,28 @@ void MainWindow::openCommandLine(const QStringList& arguments) {
     // arguments that do not together name one file are opened like a choice in the
     // open dialog.
     const QString joined = QString::fromStdString(TrimQuotes(arguments.join(' ').toStdString()));
+    QStringList names;
     if (arguments.size() >= 2 && !QFileInfo(joined).isFile()) {
-        QStringList films;
-        for (const QString& argument : arguments) {
-            const QString film = QString::fromStdString(TrimQuotes(argument.toStdString()));
-            if (HasAcceptedEnding(film.toStdString()))
-                films << film;
-            else
-                reportNotPlayed(film);
-        }
-        OpenFilms(films);
-        return;
+        for (const QString& argument : arguments)
+            names << QString::fromStdString(TrimQuotes(argument.toStdString()));
+    } else if (!joined.isEmpty()) {
+        names << joined;
     }
-    if (joined.isEmpty()) return;
-    if (HasAcceptedEnding(joined.toStdString()))
-        PlayFile(joined);
-    else
-        reportNotPlayed(joined);
+    QStringList films;
+    for (const QString& name : names) {
+        if (!HasAcceptedEnding(name.toStdString()))
+            reportNotPlayed(name, "the name does not end in .mp4, .MP4, .mov, .MOV, .avi or .AVI");
+        else if (const QFileInfo info(name); !info.isFile())
+            reportNotPlayed(name, info.exists() ? "it is not a file" : "there is no such file");
+        else
+            films << absoluteFilm(name);
+    }
+    OpenFilms(films);
 }
 
 // Nothing else tells the user why a film named at start does not play.
-void MainWindow::reportNotPlayed(const QString& film) {
-    std::fprintf(stderr,
-                 "tesmira: not playing '%s': the name does not end in .mp4, .MP4, .mov, .MOV, "
-                 ".avi or .AVI\n",
-                 film.toLocal8Bit().constData());
+void MainWindow::reportNotPlayed(const QString& film, const char* why) {
+    std::fprintf(stderr, "tesmira: not playing '%s': %s\n", film.toLocal8Bit().constData(), why);
 }
 
 QAction* MainWindow::commandAction(int command) const {
@@ -317,10 +328,15 @@ void MainWindow::selectMap(int command) {
     }
 }
 
-QStringList MainWindow::ChooseFilms() {
+QString MainWindow::OpenFilter() {
     // Linux names are case-sensitive and cameras write upper-case endings.
-    return QFileDialog::getOpenFileNames(this, QString(), QString(),
-                                         QStringLiteral("mp4(*.mp4 *.MP4);;mov(*.mov *.MOV)"));
+    return QStringLiteral(
+        "Films (*.mp4 *.MP4 *.mov *.MOV *.avi *.AVI);;mp4 (*.mp4 *.MP4);;mov (*.mov *.MOV);;"
+        "avi (*.avi *.AVI)");
+}
+
+QStringList MainWindow::ChooseFilms() {
+    return QFileDialog::getOpenFileNames(this, QString(), QString(), OpenFilter());
 }
 
 void MainWindow::ShowMessage(const QString& text) {
@@ -331,13 +347,17 @@ void MainWindow::OpenFilms(const QStringList& paths) {
     QStringList kept;
     std::vector<std::tm> created;
     for (const QString& path : paths) {
-        if (!HasAcceptedEnding(path.toStdString())) continue;
+        // A missing file has no time to sort by and nothing to play.
+        const QFileInfo info(path);
+        if (!HasAcceptedEnding(path.toStdString()) || !info.isFile()) continue;
         kept << path;
-        created.push_back(toTm(creationTime(QFileInfo(path))));
+        created.push_back(toTm(creationTime(info)));
     }
     const std::vector<std::size_t> order = OldestFirst(created);
     for (std::size_t i : order) AddFileToList(kept.at(static_cast<qsizetype>(i)));
-    if (!order.empty()) PlayFile(kept.at(static_cast<qsizetype>(order.front())));
+    if (order.empty()) return;
+    const QScopedValueRollback through(playingThrough_, true);
+    PlayFile(kept.at(static_cast<qsizetype>(order.front())));
 }
 
 void MainWindow::readFilmStatus(const QString& path) {
@@ -354,7 +374,7 @@ void MainWindow::readFilmStatus(const QString& path) {
 
 int MainWindow::AddFileToList(const QString& path) {
     const QString name = QString::fromStdString(FilmNameOf(path.toStdString()));
-    if (!HasAcceptedEnding(path.toStdString())) return 0;
+    if (!HasAcceptedEnding(path.toStdString()) || !QFileInfo(path).isFile()) return 0;
     readFilmStatus(path);
     durationText_.clear();
     resolutionText_.clear();
@@ -365,8 +385,23 @@ int MainWindow::AddFileToList(const QString& path) {
 
 void MainWindow::PlayFile(const QString& path) {
     if (path.isEmpty()) return;
-    currentFilm_ = path;
-    LoadCurrentFilm();
+    if (loading_) {
+        pendingFilm_ = path;
+        return;
+    }
+    for (QString film = path; !film.isEmpty();) {
+        currentFilm_ = film;
+        pendingFilm_.clear();
+        bool opened = false;
+        {
+            const QScopedValueRollback loading(loading_, true);
+            opened = LoadCurrentFilm();
+        }
+        film = pendingFilm_;
+        // The film's message box has been closed by now; the trip goes on past it.
+        if (film.isEmpty() && !opened && playingThrough_)
+            film = filmList_->NeighbourPath(currentFilm_, 1);
+    }
 }
 
 void MainWindow::resetInstruments() {
@@ -394,7 +429,7 @@ void MainWindow::resetInstruments() {
     compass.SetPosition(0);
 }
 
-void MainWindow::LoadCurrentFilm() {
+bool MainWindow::LoadCurrentFilm() {
     filmList_->SelectFilm(currentFilm_);
     hasSamples_ = false;
     readFilmStatus(currentFilm_);
@@ -406,7 +441,8 @@ void MainWindow::LoadCurrentFilm() {
     const LocatorMessageSink sink = [this](const std::string& message) {
         ShowMessage(QString::fromStdString(message));
     };
-    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink);
+    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink,
+                                       options_.locators);
     const int provider = MapProvider();
     LineChart& chart = instrumentView_->Chart();
     SpeedDial& speed = instrumentView_->Speedometer();
@@ -433,7 +469,7 @@ void MainWindow::LoadCurrentFilm() {
     film.records.clear();
     film.records.shrink_to_fit();
 
-    filmView_->OpenFilm(currentFilm_);
+    const bool opened = filmView_->OpenFilm(currentFilm_);
     durationText_ = filmView_->GetDurationText();
     if (count != 0) {
         const long long duration = std::max(0, filmView_->GetDurationSeconds());
@@ -453,6 +489,7 @@ void MainWindow::LoadCurrentFilm() {
     filmList_->UpdateFilm(currentFilm_,
                           QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
                           createdText_, durationText_, resolutionText_);
+    return opened;
 }
 
 void MainWindow::ResumeSync(const QString& position) {
@@ -481,11 +518,19 @@ void MainWindow::StopInstrumentTimers() {
     instrumentView_->Compass().Pause();
 }
 
-void MainWindow::StopFilmView() {
-    filmView_->StopFilm();
+void MainWindow::CloseFilm() {
+    filmView_->CloseFilm();
+    StopSync();
+    currentFilm_.clear();
+    hasSamples_ = false;
+    syncRecords_.clear();
 }
 
 void MainWindow::PlayNextFilm() {
+    // The end of the film being replaced, reported from a message box's event loop
+    // inside the next load: that load already decides what plays.
+    if (loading_) return;
+    const QScopedValueRollback through(playingThrough_, true);
     filmList_->PlayNext(currentFilm_);
 }
 
@@ -530,10 +575,39 @@ void PrepareMainWindowProcess() {
     mallopt(M_ARENA_MAX, 2);
 }
 
+namespace {
+
+// Qt's messages while the application object is made: kept back, because when the
+// window system cannot be reached Qt prints several lines and aborts.
+QStringList& heldMessages() {
+    static QStringList messages;
+    return messages;
+}
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", kDisplayUnreachableMessage);
+        std::_Exit(1);
+    }
+    heldMessages() << qFormatLogMessage(type, context, text);
+}
+
+}  // namespace
+
 int RunMainWindow(int argc, char** argv) {
+    const std::string noDisplay =
+        MissingDisplayMessage([](const char* name) { return std::getenv(name); });
+    if (!noDisplay.empty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+        return 1;
+    }
     RegisterMapSchemes();  // before the application object, as the browser engine requires
     PrepareMainWindowProcess();
+    const QtMessageHandler previous = qInstallMessageHandler(holdStartMessage);
     QApplication application(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& message : std::exchange(heldMessages(), {}))
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     // libmpv needs C number formatting, and Qt has just set the locale.
     std::setlocale(LC_NUMERIC, "C");
     InitAppPaths(argc, argv);

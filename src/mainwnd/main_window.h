@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
 #include "mainwnd/main_geometry.h"
@@ -56,6 +57,8 @@ public:
         MapPage* mapPage = nullptr;
         // The screen the first geometry is taken from; empty for the primary screen.
         QSize screenSize;
+        // How a film's records are found (tests make a locator fail).
+        FilmLocators locators;
     };
 
     MainWindow();
@@ -63,12 +66,20 @@ public:
     ~MainWindow() override;
 
     // Settings, language, menu, re-texting, check marks and the command-line films
-    // (the arguments after the program's name), in that order.
+    // (the arguments after the program's name, relative to the working folder), in
+    // that order.
     void InitDialog(const QStringList& arguments);
 
     // FilmHost and FilmListHost
+    // 0 also for a file that does not exist: it is never listed.
     int AddFileToList(const QString& path) override;
+    // Asked while a film loads (from a message box's event loop), the film follows
+    // once that load is over: no load starts inside another. A film the film pane
+    // cannot open, met while the list plays through, passes on to the next one.
     void PlayFile(const QString& path) override;
+    // Lists the existing films with an accepted ending oldest first (the earlier of
+    // birth and modification time, which a copy keeps) and plays the oldest.
+    void OpenFilms(const QStringList& paths) override;
     void ResumeSync(const QString& position) override;
     void PauseMapTrack() override;
     void StopInstrumentTimers() override;
@@ -77,15 +88,15 @@ public:
     void PlayNext(const QString& path) override;
     QString CurrentFilm() const override { return currentFilm_; }
     const std::vector<VIDEO_SYNC_OUTPUT_T>& SyncRecords() const override { return syncRecords_; }
-    void StopFilmView() override;
+    void CloseFilm() override;
 
-    void LoadCurrentFilm();
+    // False when the film pane could not open the film.
+    bool LoadCurrentFilm();
     void StopSync();
     void ChangeLanguage(const QString& code);
-    // Lists the films oldest first and plays the oldest (the open command's work once
-    // the dialog has returned its choice).
-    void OpenFilms(const QStringList& paths);
     void OnCommand(int command);
+    // The open dialog's filters, all films together first.
+    static QString OpenFilter();
 
     // The panes and the state the synchroniser keeps.
     FilmView* filmView() const { return filmView_; }
@@ -116,7 +127,7 @@ private:
     void resetInstruments();
     void readFilmStatus(const QString& path);
     void openCommandLine(const QStringList& arguments);
-    static void reportNotPlayed(const QString& film);
+    static void reportNotPlayed(const QString& film, const char* why);
     MainGeometry firstGeometry() const;
 
     Options options_;
@@ -137,6 +148,9 @@ private:
     QString resolutionText_;
     bool hasSamples_ = false;
     int samplePeriod_ = 0;
+    bool loading_ = false;
+    QString pendingFilm_;          // asked for during a load, played after it
+    bool playingThrough_ = false;  // the load goes on down the list when a film fails
     std::vector<VIDEO_SYNC_OUTPUT_T> syncRecords_;
 };
 

@@ -5,6 +5,7 @@
 // window hand their own.
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "extract/gps_record.h"
@@ -15,10 +16,14 @@ class FilmHost {
 public:
     virtual ~FilmHost() = default;
 
-    // 1 when the file is in the film list afterwards, 0 when it is not a film.
+    // 1 when the file is in the film list afterwards, 0 when it is not a film or
+    // does not exist.
     virtual int AddFileToList(const QString& path) = 0;
     // Makes the path the current film, loads its records and opens it.
     virtual void PlayFile(const QString& path) = 0;
+    // Lists the films that are films, oldest first, and plays the oldest (dropped
+    // files, as the open command takes a choice of several).
+    virtual void OpenFilms(const QStringList& paths) = 0;
     // Realigns map and instruments at a whole second given as decimal text.
     virtual void ResumeSync(const QString& position) = 0;
     virtual void PauseMapTrack() = 0;

@@ -183,23 +183,29 @@ void FilmView::setProgress(int value) {
     progress_->setValue(value);
 }
 
-void FilmView::OpenFilm(const QString& path) {
+void FilmView::showNoFilm() {
+    // Nothing is left to seek or play, and the time text and labels must not go on
+    // showing the previous film's second.
+    progress_->setEnabled(false);
+    volume_->setEnabled(false);
+    stopRefresh();
+    playPause_->setText(playText_);
+    durationSeconds_ = 0;
+    durationText_ = fromUtf8(ClockText(0));
+    setProgress(0);
+    UpdateOverlay(0.0);
+}
+
+bool FilmView::OpenFilm(const QString& path) {
     videoArea_->setPictureId(kIdlePictureId);
     videoArea_->update();
 
     if (!engine_->Open(path, videoArea_)) {
-        // The engine has closed the film before: nothing is left to seek or play, and
-        // the time text and labels must not go on showing the previous film's second.
-        progress_->setEnabled(false);
-        volume_->setEnabled(false);
-        stopRefresh();
-        playPause_->setText(playText_);
-        durationSeconds_ = 0;
-        durationText_ = fromUtf8(ClockText(0));
-        setProgress(0);
-        UpdateOverlay(0.0);
-        ShowMessage("Render Error");
-        return;
+        // The engine has closed the film before.
+        showNoFilm();
+        // In a list played through, the box alone tells which film was passed over.
+        ShowMessage(QStringLiteral("Render Error\n%1").arg(QDir::toNativeSeparators(path)));
+        return false;
     }
     progress_->setEnabled(true);
     volume_->setEnabled(true);
@@ -228,6 +234,18 @@ void FilmView::OpenFilm(const QString& path) {
 
     progress_->setRange(0, 1000);
     setProgress(0);
+    update();
+    return true;
+}
+
+void FilmView::CloseFilm() {
+    engine_->Close();
+    showNoFilm();
+    QWidget* mainWindow = window();
+    // The title names no film any more: "Tesmira | " without its tail.
+    mainWindow->setWindowTitle(
+        QString::fromStdU16String(FilmWindowTitle(mainWindow->windowTitle().toStdU16String(), u""))
+            .chopped(3));
     update();
 }
 
@@ -555,11 +573,10 @@ void FilmView::dragMoveEvent(QDragMoveEvent* event) {
 void FilmView::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) continue;
-        const QString path = url.toLocalFile();
-        if (host_.AddFileToList(path) == 1) host_.PlayFile(path);
-    }
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    host_.OpenFilms(paths);
 }
 
 bool FilmView::eventFilter(QObject* watched, QEvent* event) {

@@ -71,8 +71,11 @@ public:
                        QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
     ~FilmView() override;
 
-    // Opens the film in the engine and starts playing it.
-    void OpenFilm(const QString& path);
+    // Opens the film in the engine and starts playing it; false (after a message box
+    // naming the film) when the engine cannot open it.
+    bool OpenFilm(const QString& path);
+    // Lets go of the film: nothing is shown or played until the next OpenFilm.
+    void CloseFilm();
     QString GetDurationText();
     int GetDurationSeconds();
     QString GetResolutionText();
@@ -124,6 +127,8 @@ protected:
 
 private:
     bool filmLoaded();
+    // Slider, time text, labels and buttons as they are without a film.
+    void showNoFilm();
     void layoutControls();
     void startRefresh();
     void stopRefresh();

@@ -30,6 +30,13 @@ void StandaloneHost::PlayFile(const QString& path) {
     if (view_) view_->OpenFilm(path);
 }
 
+void StandaloneHost::OpenFilms(const QStringList& paths) {
+    QString first;
+    for (const QString& path : paths)
+        if (AddFileToList(path) == 1 && first.isEmpty()) first = path;
+    PlayFile(first);
+}
+
 void StandaloneHost::PlayPrevious(const QString& path) {
     playNeighbour(path, -1);
 }

@@ -26,6 +26,8 @@ public:
 
     int AddFileToList(const QString& path) override;
     void PlayFile(const QString& path) override;
+    // Lists the films in the order given and plays the first.
+    void OpenFilms(const QStringList& paths) override;
     void ResumeSync(const QString&) override {}
     void PauseMapTrack() override {}
     void StopInstrumentTimers() override {}

@@ -57,17 +57,33 @@ TEST(CommandLineTest, HelpVersionAndPlayer) {
     EXPECT_EQ(ParseCommandLine({"--export", "json", "a.mp4", "--help"}).action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::Version);
 
-    const CommandLine none = ParseCommandLine({});
-    EXPECT_EQ(none.action, Action::Player);
-    EXPECT_EQ(none.playerTail, "");
-    // Two words are one path to the player, as the raw command-line tail.
-    const CommandLine two = ParseCommandLine({"a.mp4", "b.mp4"});
-    EXPECT_EQ(two.action, Action::Player);
-    EXPECT_EQ(two.playerTail, "a.mp4 b.mp4");
-    // After "--" nothing is an option.
-    const CommandLine dashed = ParseCommandLine({"--", "--help"});
-    EXPECT_EQ(dashed.action, Action::Player);
-    EXPECT_EQ(dashed.playerTail, "-- --help");
+    using Films = std::vector<std::string>;
+    const struct {
+        std::vector<std::string> args;
+        Films films;
+    } players[] = {
+        {{}, {}},
+        {{"a.mp4", "b.mp4"}, {"a.mp4", "b.mp4"}},  // each argument a film of its own
+        {{"-"}, {"-"}},
+        // After "--" nothing is an option, and the window is handed no option either.
+        {{"--", "--help", "-x.MP4", "--"}, {"./--help", "./-x.MP4", "./--"}},
+    };
+    for (const auto& p : players) {
+        const CommandLine c = ParseCommandLine(p.args);
+        EXPECT_EQ(c.action, Action::Player) << p.args.size();
+        EXPECT_EQ(c.films, p.films) << p.args.size();
+    }
+    // An option the player does not know is an error, never a film.
+    const struct {
+        std::vector<std::string> args;
+        std::string option;
+    } unknown[] = {
+        {{"--bogus"}, "--bogus"}, {{"a.mp4", "-x"}, "-x"}, {{"-platform", "xcb"}, "-platform"}};
+    for (const auto& u : unknown) {
+        const CommandLine c = ParseCommandLine(u.args);
+        EXPECT_EQ(c.action, Action::Error) << u.option;
+        EXPECT_EQ(c.error, "unknown option '" + u.option + "'");
+    }
     EXPECT_NE(std::string(UsageText()).find("--export FORMAT FILM [-o OUT]"), std::string::npos);
 }
 

@@ -282,6 +282,41 @@ TEST(ExportCli, ExitCodesAndMessages) {
     EXPECT_EQ(Lines(version.out), 1u);
 }
 
+// A player command line that cannot play says why in one place and exits: the usage
+// for an unknown option (2), one line when there is no display to play on (1).
+TEST(ExportCli, WrongPlayerCommandLinesExitWithAReason) {
+    const ProcessRun bogus = Tesmira("--bogus", 30);
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.out, "");
+    EXPECT_EQ(bogus.err.rfind("tesmira: unknown option '--bogus'\n", 0), 0u) << bogus.err;
+    EXPECT_NE(bogus.err.find("Usage: tesmira"), std::string::npos) << bogus.err;
+
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 3;
+    const std::string film = ShellQuote(MakeTestFilm(o).string());
+    const struct {
+        const char* display;  // the environment's DISPLAY, null: not set
+        const char* says;
+    } kCases[] = {
+        {nullptr, "tesmira: no display to play on: DISPLAY is not set"},
+        {":4711", "tesmira: no display to play on: the window system could not be reached"},
+    };
+    for (const auto& c : kCases) {
+        const std::string display = c.display ? std::string("DISPLAY=") + c.display + " " : "";
+        const fs::path errFile = Scratch("display.txt");
+        const CommandResult r =
+            RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= " + display +
+                       "timeout 60 " + TESMIRA_BINARY_DIR "/src/tesmira " + film + " 2>" +
+                       ShellQuote(errFile.string()) + " </dev/null");
+        const std::string err = ReadFile(errFile);
+        EXPECT_EQ(r.status, 1) << err;
+        EXPECT_EQ(Lines(err), 1u) << err;
+        EXPECT_EQ(err.rfind(c.says, 0), 0u) << err;
+    }
+}
+
 // Reads back what the export wrote into a temporary stream.
 std::string Contents(std::FILE* f) {
     std::rewind(f);

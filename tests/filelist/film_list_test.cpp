@@ -38,10 +38,13 @@ class FakeHost : public FilmListHost {
 public:
     void PlayFile(const QString& path) override { played << path; }
     QString CurrentFilm() const override { return current; }
-    void StopFilmView() override { ++stops; }
+    void CloseFilm() override {
+        ++closes;
+        current.clear();
+    }
     QString current;
     QStringList played;
-    int stops = 0;
+    int closes = 0;
 };
 
 enum { kPath, kName, kTime, kDate, kMb, kResolution };
@@ -193,7 +196,8 @@ TEST_F(FilmListTest, InsertAndUpdateFillTheirColumns) {
     pane.UpdateFilm("/b/NEW.MP4", "NEW.MP4", "1", "d", "t", "r");  // a new name: a new row
     pane.UpdateFilm("", "NEW.MP4", "9", "", "", "");
     EXPECT_EQ(row(1), QStringList({"/b/NEW.MP4", "NEW.MP4", "t", "d", "1", "r"}));
-    EXPECT_EQ(list.ItemDataCount(), 2);
+    EXPECT_NE(list.GetItemData(0), nullptr);
+    EXPECT_NE(list.GetItemData(1), nullptr);
     EXPECT_EQ(pane.FindName("new.mp4"), -1);  // identities are exact
 }
 
@@ -202,8 +206,7 @@ TEST_F(FilmListTest, SelectFilmFocusesAndSelectsWithoutScrolling) {
     pane.SelectFilm(pathOf(3));
     pane.SelectFilm(pathOf(59));
     EXPECT_TRUE(list.hasFocus());
-    EXPECT_EQ(list.GetFirstSelectedItem(), 59);
-    EXPECT_FALSE(list.IsItemSelected(3));
+    EXPECT_EQ(list.GetFirstSelectedItem(), 59);  // the only one: single selection
     EXPECT_EQ(list.verticalScrollBar()->value(), 0);
 }
 
@@ -228,27 +231,40 @@ TEST_F(FilmListTest, NextAndPreviousStopAtTheEnds) {
     }
 }
 
-TEST_F(FilmListTest, DeleteStopsTheViewOnlyForThePlayingRow) {
-    addFilms(4);
-    host.current = pathOf(1);
-    pane.SelectFilm(pathOf(2));
-    pane.OnDelete();
-    EXPECT_EQ(host.stops, 0);
-
-    pane.SelectFilm(pathOf(1));
-    QTest::keyClick(&list, Qt::Key_Delete);  // the key acts like the command
-    EXPECT_EQ(host.stops, 1);
-    EXPECT_EQ(column(kPath), QStringList({pathOf(0), pathOf(3)}));
-    EXPECT_EQ(list.ItemDataCount(), 2);
-    pane.PlayNext(host.current);  // the stopped film stays current, but unlisted
-    EXPECT_TRUE(host.played.isEmpty());
+TEST_F(FilmListTest, DeletingThePlayingRowPlaysTheNextOrNothing) {
+    const struct {
+        int playing;  // row of the current film, -1: none
+        int deleted;
+        QString played;  // empty: nothing plays
+        int closes;
+    } kCases[] = {
+        {1, 2, "", 0},         // another row: the film plays on
+        {1, 1, pathOf(2), 0},  // the row after it plays
+        {3, 3, "", 1},         // the last row: nothing follows, nothing plays
+        {-1, 0, "", 0},
+    };
+    for (const auto& c : kCases) {
+        list.DeleteAllItems();
+        addFilms(4);
+        host.played.clear();
+        host.closes = 0;
+        host.current = c.playing < 0 ? QString() : pathOf(c.playing);
+        pane.SelectFilm(pathOf(c.deleted));
+        QTest::keyClick(&list, Qt::Key_Delete);  // the key acts like the command
+        EXPECT_EQ(list.GetItemCount(), 3);
+        EXPECT_EQ(pane.FindPath(pathOf(c.deleted)), -1);
+        EXPECT_EQ(host.played, c.played.isEmpty() ? QStringList() : QStringList{c.played})
+            << c.playing << " " << c.deleted;
+        EXPECT_EQ(host.closes, c.closes) << c.playing << " " << c.deleted;
+        for (int r = 0; r < list.GetItemCount(); ++r) EXPECT_NE(list.GetItemData(r), nullptr);
+    }
 
     pane.OnDelete();  // nothing selected
-    EXPECT_EQ(list.GetItemCount(), 2);
-    pane.OnDeleteAll();  // stops whatever is loaded
-    EXPECT_EQ(host.stops, 2);
+    EXPECT_EQ(list.GetItemCount(), 3);
+    host.closes = 0;
+    pane.OnDeleteAll();  // whatever is loaded goes with the rows
+    EXPECT_EQ(host.closes, 1);
     EXPECT_EQ(list.GetItemCount(), 0);
-    EXPECT_EQ(list.ItemDataCount(), 0);
 }
 
 TEST_F(FilmListTest, DoubleClickOrEnterPlaysTheRowOnly) {

@@ -6,14 +6,23 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
@@ -55,11 +64,38 @@ public:
     using MainWindow::MainWindow;
     QStringList chosen;
     QStringList messages;
+    std::function<void()> whileShown;  // runs once, as if in the box's event loop
 
 protected:
     QStringList ChooseFilms() override { return chosen; }
-    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowMessage(const QString& text) override {
+        messages << text;
+        if (whileShown) std::exchange(whileShown, nullptr)();
+    }
 };
+
+// Sets when a file was last written, as a copy that keeps the camera's time does.
+void SetWritten(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// Runs `act`, closing each message box of the window's own panes as it shows; returns
+// their texts.
+QStringList ClosingBoxes(const std::function<void()>& act) {
+    QStringList texts;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    act();
+    return texts;
+}
 
 // A type-60 film with `records` records, and a type-50 film in which only two of
 // three records pass the integrity check; both copied into `folder`.
@@ -105,6 +141,7 @@ protected:
         options.mapCheckHosts = {{"maps.googleapis.com", provider.host()},
                                  {"api.map.baidu.com", provider.host()}};
         options.screenSize = QSize(1920, 1080);
+        options.locators = locators;
         window = std::make_unique<Window>(options);
         return *window;
     }
@@ -112,11 +149,18 @@ protected:
     FilmListPane& list() { return *window->filmList(); }
     InstrumentPane& dials() { return *window->instrumentView(); }
     QString listText(int row, int column) { return list().List().GetItemText(row, column); }
+    QStringList listed() {
+        QStringList paths;
+        for (int r = 0; r < list().List().GetItemCount(); ++r)
+            paths << listText(r, FilmListPane::kPathColumn);
+        return paths;
+    }
 
     QTemporaryDir data;
     QTemporaryDir films;
     maptest::AnsweringServer provider;
     RecordingPage page;
+    FilmLocators locators;
     FakeEngine* engine = nullptr;
     std::unique_ptr<Window> window;
 };
@@ -177,7 +221,7 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     EXPECT_EQ(listText(0, FilmListPane::kPathColumn), b);
     EXPECT_EQ(listText(1, FilmListPane::kPathColumn), a);
     EXPECT_EQ(w.CurrentFilm(), b);
-    EXPECT_TRUE(list().List().IsItemSelected(0));
+    EXPECT_EQ(list().List().GetFirstSelectedItem(), 0);
     EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + b);
     // The list row got the film's texts once it was open.
     EXPECT_EQ(listText(0, FilmListPane::kTimeColumn), "00:02:00");
@@ -226,7 +270,7 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     page.calls.clear();
     w.filmView()->OnGraphEvent(1);
     EXPECT_EQ(w.CurrentFilm(), a);
-    EXPECT_TRUE(list().List().IsItemSelected(1));
+    EXPECT_EQ(list().List().GetFirstSelectedItem(), 1);
     EXPECT_EQ(page.calls.first(), "stop()");
     EXPECT_EQ(dials().Speedometer().ValueCount(), 180u);  // the first film's series are gone
     EXPECT_EQ(dials().Chart().Line(0).PointCount(), 180u);
@@ -236,13 +280,89 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     EXPECT_EQ(w.CurrentFilm(), a);
     EXPECT_EQ(engine->calls.filter("Open").size(), opens);
 
-    // Delete of the playing row stops the film through the window and keeps it current.
-    const qsizetype calls = engine->calls.size();
+    // Deleting the playing row when it is the last: nothing plays, and Play has
+    // nothing to replay.
     list().List().SelectItem(1);
     list().OnDelete();
-    EXPECT_EQ(list().List().GetItemCount(), 1);
-    EXPECT_TRUE(engine->calls.mid(calls).contains("Stop"));
+    EXPECT_EQ(listed(), QStringList{b});
+    EXPECT_EQ(w.CurrentFilm(), "");
+    EXPECT_FALSE(engine->hasFilm);
+    EXPECT_FALSE(dials().Compass().TimerRunning());
+    engine->calls.clear();
+    w.filmView()->PlayPause();
+    EXPECT_FALSE(engine->calls.contains("Run"));
+}
+
+TEST_F(MainWindowTest, TheTripGoesOnPastAMissingAndADamagedFilm) {
+    // Copied newest first; the write times, kept as cp -p keeps them, say otherwise.
+    const QString c = CopyFilm(Type60Film(20), films.path(), "c.MP4");
+    const QString bad = CopyFilm(Type60Film(20), films.path(), "bad.MP4");
+    const QString a = CopyFilm(Type60Film(20), films.path(), "a.MP4");
+    const QDateTime morning(QDate(2024, 5, 1), QTime(10, 0));
+    SetWritten(a, morning);
+    SetWritten(bad, morning.addSecs(60));
+    SetWritten(c, morning.addSecs(120));
+    Window& w = make(20);
+    engine->refused << bad;
+    w.InitDialog({});
+    w.chosen = {c, films.path() + "/gone.MP4", bad, a};
+    w.OnCommand(MainWindow::kCmdOpen);
+
+    EXPECT_EQ(listed(), (QStringList{a, bad, c}));  // the missing film is not listed
+    EXPECT_EQ(listText(0, FilmListPane::kDateTimeColumn), "2024-05-01 10:00:00");
+    ASSERT_EQ(w.CurrentFilm(), a);
+
+    // The damaged film's box names it; once it is closed the next film plays.
+    const QStringList boxes = ClosingBoxes([&] { w.filmView()->OnGraphEvent(1); });
+    EXPECT_EQ(boxes, QStringList{"Render Error\n" + bad});
+    EXPECT_EQ(w.CurrentFilm(), c);
+    EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + c);
+    EXPECT_TRUE(engine->IsRunning());
+    EXPECT_EQ(page.calls.last(), "play(0,1000)");
+
+    // Several films dropped on the picture: listed oldest first, the oldest plays.
+    list().OnDeleteAll();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(c), QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.filmView(), &enter);  // makes the pane the drop's target
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.filmView(), &drop);
+    EXPECT_EQ(listed(), (QStringList{a, c}));
     EXPECT_EQ(w.CurrentFilm(), a);
+}
+
+TEST_F(MainWindowTest, TheEndOfAFilmDuringALoadStartsNoSecondLoad) {
+    bool failing = false;
+    locators.type50 = [&failing](const std::filesystem::path& film,
+                                 std::vector<VIDEO_GPS_RECORD_T>& records) -> bool {
+        if (failing) throw std::bad_alloc();
+        return LocateType50(film, records);
+    };
+    Window& w = make(20);
+    w.InitDialog({});
+    const QString a = CopyFilm(Type60Film(20), films.path(), "a.MP4");
+    const QString b = CopyFilm(Type60Film(20), films.path(), "b.MP4");
+    const QString c = CopyFilm(Type60Film(20), films.path(), "c.MP4");
+    w.OpenFilms({a, b, c});
+    ASSERT_EQ(w.CurrentFilm(), a);
+
+    // The user picks b; its locator's box is up when a's end arrives.
+    failing = true;
+    w.whileShown = [&] { w.filmView()->OnGraphEvent(1); };
+    engine->calls.clear();
+    list().List().SelectItem(1);
+    list().OnDblClick();
+    EXPECT_EQ(w.messages.size(), 1);
+    EXPECT_EQ(w.CurrentFilm(), b);
+    EXPECT_EQ(engine->calls.filter("Open"), QStringList{"Open " + b});
+    EXPECT_EQ(list().List().GetFirstSelectedItem(), 1);
+}
+
+TEST_F(MainWindowTest, TheOpenDialogOffersAllFilmsFirst) {
+    const QString first = MainWindow::OpenFilter().split(";;").first();
+    for (const char* ending : {"mp4", "MP4", "mov", "MOV", "avi", "AVI"})
+        EXPECT_TRUE(first.contains(QStringLiteral("*.") + ending)) << ending;
 }
 
 TEST_F(MainWindowTest, RejectedSamplesLeaveMapAndInstrumentsHalted) {
@@ -376,23 +496,32 @@ TEST_F(MainWindowTest, CommandLineFilms) {
     const QString a = CopyFilm(Type60Film(180), films.path(), "a.mp4");
     const QString spaced = CopyFilm(Type60Film(180), films.path(), "my film.MP4");
     const QString oddCase = CopyFilm(Type60Film(180), films.path(), "c.Mp4");
+    const QString gone = films.path() + "/gone.MP4";
     const struct {
         QStringList arguments;
         QString plays;  // empty: nothing plays
-        int listed;
+        QStringList listed;
     } cases[] = {
-        {{"\"" + a + "\""}, a, 1},       // quotes removed
-        {{oddCase}, "", 0},              // the ending test is case-sensitive
-        {spaced.split(' '), spaced, 1},  // together they name one file
-        {{a, b, oddCase}, b, 2},         // several films: all listed, the oldest plays
+        {{"\"" + a + "\""}, a, {a}},            // quotes removed
+        {{oddCase}, "", {}},                    // the ending test is case-sensitive
+        {spaced.split(' '), spaced, {spaced}},  // together they name one file
+        {{a, b, oddCase}, b, {b, a}},           // several: all listed, the oldest plays
+        {{"a.mp4", "b.MP4"}, b, {b, a}},        // names in the working folder
+        {{"./sub/../a.mp4"}, a, {a}},
+        {{gone}, "", {}},  // a missing film is not listed
+        {{"gone.MP4", "a.mp4"}, a, {a}},
     };
+    const QString working = QDir::currentPath();
+    QDir(films.path()).mkdir("sub");
+    QDir::setCurrent(films.path());
     for (const auto& c : cases) {
         page.calls.clear();
         Window& w = make();
         w.InitDialog(c.arguments);
         EXPECT_EQ(w.CurrentFilm(), c.plays) << c.arguments.join(' ').toStdString();
-        EXPECT_EQ(list().List().GetItemCount(), c.listed) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(listed(), c.listed) << c.arguments.join(' ').toStdString();
     }
+    QDir::setCurrent(working);
 }
 
 TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {

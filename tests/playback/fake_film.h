@@ -15,6 +15,7 @@ namespace tesmira::testing {
 struct FakeEngine : FilmEngine {
     // Script.
     bool openSucceeds = true;
+    QStringList refused;  // films that cannot be opened however openSucceeds is set
     bool hasFilm = false;
     int state = Stopped;
     double position = 0.0;
@@ -33,12 +34,13 @@ struct FakeEngine : FilmEngine {
     void SetEventSink(EventSink s) override { sink = std::move(s); }
     bool Open(const QString& path, QWidget*) override {
         calls << "Open " + path;
-        hasFilm = openSucceeds;
+        hasFilm = openSucceeds && !refused.contains(path);
         state = Stopped;
         position = 0.0;
-        return openSucceeds;
+        return hasFilm;
     }
     bool Close() override {
+        calls << "Close";
         hasFilm = false;
         return true;
     }
@@ -122,6 +124,7 @@ struct FakeHost : FilmHost {
         calls << "PlayFile " + path;
         currentFilm = path;
     }
+    void OpenFilms(const QStringList& paths) override { calls << "OpenFilms " + paths.join(','); }
     void ResumeSync(const QString& position) override { calls << "ResumeSync " + position; }
     void PauseMapTrack() override { calls << "PauseMapTrack"; }
     void StopInstrumentTimers() override { calls << "StopInstrumentTimers"; }

@@ -299,7 +299,7 @@ TEST_F(FilmViewPlayerTest, AFileThatIsNoFilmGivesRenderError) {
     file.write("this is not a film");
     file.close();
     host.PlayFile(fake);
-    EXPECT_EQ(view->messages, QStringList{"Render Error"});
+    EXPECT_EQ(view->messages, QStringList{"Render Error\n" + fake});
     EXPECT_EQ(windowOwner->windowTitle(), "Tesmira");
     EXPECT_TRUE(host.SyncRecords().empty());
 }

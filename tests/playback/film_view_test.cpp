@@ -219,8 +219,8 @@ TEST_F(FilmViewTest, FailedOpenShowsRenderErrorAndNothingOfThePreviousFilm) {
     EXPECT_EQ(speedText(), "47KM");
     host.records.clear();  // the window has loaded the broken film's (no) records
     engine->openSucceeds = false;
-    view->OpenFilm("/films/broken.mp4");
-    EXPECT_EQ(view->messages, QStringList{"Render Error"});
+    EXPECT_FALSE(view->OpenFilm("/films/broken.mp4"));
+    EXPECT_EQ(view->messages, QStringList{"Render Error\n/films/broken.mp4"});
     EXPECT_EQ(window->windowTitle(), "Tesmira | /films/a.mp4");
     // Nothing plays: the button offers to play; no second of the previous film is shown.
     EXPECT_EQ(buttonText(), "play");
@@ -632,19 +632,17 @@ TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
     EXPECT_EQ(engine->volumes.back(), 0);
 }
 
-TEST_F(FilmViewTest, DroppedFilmsAreListedAndPlayedInOrder) {
+TEST_F(FilmViewTest, DroppedFilesGoToTheHostTogether) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile("/films/one.MP4"), QUrl::fromLocalFile("/notes/readme.txt"),
-                  QUrl::fromLocalFile("/films/two.mov")});
+                  QUrl("https://example.org/two.mov"), QUrl::fromLocalFile("/films/two.mov")});
     QDragEnterEvent enter(QPoint(400, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &drop);
-    EXPECT_EQ(host.calls, (QStringList{"AddFileToList /films/one.MP4", "PlayFile /films/one.MP4",
-                                       "AddFileToList /notes/readme.txt",
-                                       "AddFileToList /films/two.mov", "PlayFile /films/two.mov"}));
-    EXPECT_EQ(host.currentFilm, "/films/two.mov");
+    // The host sorts and plays them as it does a choice in the open dialog.
+    EXPECT_EQ(host.calls, QStringList{"OpenFilms /films/one.MP4,/notes/readme.txt,/films/two.mov"});
 }
 
 TEST_F(FilmViewTest, PreviousAndNextAskTheListWithTheCurrentFilm) {
