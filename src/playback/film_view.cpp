@@ -345,7 +345,7 @@ void CFilmView::UpdateOverlay(double position) {
             positionLabel_->setText(position);
             fitPositionLabel();
         }
-        if (const auto speed = SpeedLabelText(record.speedKmh, environment_.readUnit()))
+        if (const auto speed = SpeedLabelText(record, environment_.readUnit()))
             speedLabel_->setText(fromUtf8(*speed));
     } else {
         speedLabel_->setText(fromUtf8(std::string(kSpeedPlaceholder)));
