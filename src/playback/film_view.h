@@ -23,11 +23,11 @@ class QTimer;
 
 namespace tesmira {
 
-class CStrenchStatic;
-class CxStatic;
+class VideoArea;
+class OverlayLabel;
 class ProgressSlider;
 
-class CFilmView : public QWidget {
+class FilmView : public QWidget {
     Q_OBJECT
     // Filled by the language pack (keys IDD104_1000_0 and IDD104_1000_1).
     Q_PROPERTY(QString playText READ playText WRITE setPlayText)
@@ -72,9 +72,9 @@ public:
     static Environment DefaultEnvironment();
 
     // Without an engine the pane makes its libmpv one.
-    explicit CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
+    explicit FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
                        QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
-    ~CFilmView() override;
+    ~FilmView() override;
 
     // Opens the film in the engine and starts playing it.
     void OpenFilm(const QString& path);
@@ -166,7 +166,7 @@ private:
     QString durationText_ = "00:00:00";
     QFont positionFont_;
 
-    CStrenchStatic* videoArea_ = nullptr;
+    VideoArea* videoArea_ = nullptr;
     QPushButton* playPause_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* previous_ = nullptr;
@@ -179,8 +179,8 @@ private:
     QLabel* notice_ = nullptr;
     QTimer* noticeTimer_ = nullptr;
     int volumeBeforeMute_ = 0;
-    CxStatic* speedLabel_ = nullptr;
-    CxStatic* positionLabel_ = nullptr;
+    OverlayLabel* speedLabel_ = nullptr;
+    OverlayLabel* positionLabel_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
 };
 

@@ -24,16 +24,16 @@
 #include "app/ini_profile.h"
 #include "app/retext.h"
 #include "app/settings.h"
-#include "filelist/film_name.h"
-#include "filelist/list_ctrl_ex.h"
-#include "instruments/gsensor_view.h"
-#include "mainwnd/ziv_dlg.h"
+#include "filelist/film_list_pane.h"
+#include "filelist/sortable_list_view.h"
+#include "instruments/instrument_pane.h"
+#include "mainwnd/main_window.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 #include "playback/fake_film.h"
 #include "playback/film_view.h"
 #include "support/test_films.h"
-#include "widgets/x_static.h"
+#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -56,9 +56,9 @@ struct RecordingPage : MapPage {
     }
 };
 
-class Window : public CZivDlg {
+class Window : public MainWindow {
 public:
-    using CZivDlg::CZivDlg;
+    using MainWindow::MainWindow;
     QStringList chosen;
     QStringList messages;
 
@@ -100,7 +100,7 @@ protected:
     // The window with a scripted engine whose films last `duration` seconds; the
     // track goes to `page`; the map pane's check finds nobody (offline page).
     Window& make(int duration = 120) {
-        CZivDlg::Options options;
+        MainWindow::Options options;
         options.makeEngine = [this, duration] {
             auto made = std::make_unique<FakeEngine>();
             made->duration = duration;
@@ -115,8 +115,8 @@ protected:
         return *window;
     }
 
-    CFilmName& list() { return *window->filmList(); }
-    CGsensorView& dials() { return *window->instrumentView(); }
+    FilmListPane& list() { return *window->filmList(); }
+    InstrumentPane& dials() { return *window->instrumentView(); }
     QString listText(int row, int column) { return list().List().GetItemText(row, column); }
 
     QTemporaryDir data;
@@ -177,18 +177,18 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     Window& w = make(120);
     w.InitDialog({});
     w.chosen = {a, films.path() + "/notes.Mp4", b};
-    w.OnCommand(CZivDlg::kCmdOpen);
+    w.OnCommand(MainWindow::kCmdOpen);
 
     ASSERT_EQ(list().List().GetItemCount(), 2);
-    EXPECT_EQ(listText(0, CFilmName::kPathColumn), b);
-    EXPECT_EQ(listText(1, CFilmName::kPathColumn), a);
+    EXPECT_EQ(listText(0, FilmListPane::kPathColumn), b);
+    EXPECT_EQ(listText(1, FilmListPane::kPathColumn), a);
     EXPECT_EQ(w.CurrentFilm(), b);
     EXPECT_TRUE(list().List().IsItemSelected(0));
     EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + b);
     // The list row got the film's texts once it was open.
-    EXPECT_EQ(listText(0, CFilmName::kTimeColumn), "00:02:00");
-    EXPECT_EQ(listText(0, CFilmName::kResolutionColumn), "1280 x 720");
-    EXPECT_EQ(listText(0, CFilmName::kSizeColumn), "0");
+    EXPECT_EQ(listText(0, FilmListPane::kTimeColumn), "00:02:00");
+    EXPECT_EQ(listText(0, FilmListPane::kResolutionColumn), "1280 x 720");
+    EXPECT_EQ(listText(0, FilmListPane::kSizeColumn), "0");
 
     // The page: stop, 180 points (the one without a fix as V,V), play every 666 ms.
     EXPECT_EQ(page.calls.first(), "stop()");
@@ -283,19 +283,19 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     Window& w = make();
     w.InitDialog({});
     EXPECT_EQ(w.windowTitle(), "Tesmira");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdUnitKmh)->isChecked());
     EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "File");
 
-    w.OnCommand(CZivDlg::kCmdLanguageFr);
+    w.OnCommand(MainWindow::kCmdLanguageFr);
     EXPECT_EQ(ReadLanguage(), "fr");
     EXPECT_EQ(w.windowTitle(), "Tesmira | Tesmira");
     EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "Fichier");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageFr)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdLanguageFr)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdLanguageEn)->isChecked());
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
-    auto* stop = qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kStopId));
+    auto* stop = qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kStopId));
     ASSERT_TRUE(stop);
     EXPECT_NE(stop->text(), "stop");  // the film pane re-texted as its own dialog
     const QString header = w.filmList()->List().model()->headerData(1, Qt::Horizontal).toString();
@@ -305,53 +305,53 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     const QString film = CopyFilm(Type60Film(180), films.path(), "u.mp4");
     w.PlayFile(film);
     w.filmView()->RefreshTick();
-    auto* speed = qobject_cast<CxStatic*>(w.filmView()->control(CFilmView::kSpeedLabelId));
+    auto* speed = qobject_cast<OverlayLabel*>(w.filmView()->control(FilmView::kSpeedLabelId));
     ASSERT_TRUE(speed);
     EXPECT_TRUE(speed->text().endsWith("KM")) << speed->text().toStdString();
-    w.OnCommand(CZivDlg::kCmdUnitMph);
+    w.OnCommand(MainWindow::kCmdUnitMph);
     EXPECT_EQ(ReadUnit(), "MPH");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitMph)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdUnitMph)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdUnitKmh)->isChecked());
     EXPECT_TRUE(speed->text().endsWith("M") && !speed->text().endsWith("KM"))
         << speed->text().toStdString();
 
     // Baidu and back: the settings' map value follows.
     // Re-texting while the film runs leaves the button offering to pause.
-    w.OnCommand(CZivDlg::kCmdLanguageRu);
+    w.OnCommand(MainWindow::kCmdLanguageRu);
     auto* playPause =
-        qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kPlayPauseId));
+        qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kPlayPauseId));
     EXPECT_EQ(playPause->text(), w.filmView()->pauseText());
     EXPECT_NE(playPause->text(), w.filmView()->playText());
-    w.OnCommand(CZivDlg::kCmdLanguageFr);
+    w.OnCommand(MainWindow::kCmdLanguageFr);
 
-    w.OnCommand(CZivDlg::kCmdMapBaidu);
+    w.OnCommand(MainWindow::kCmdMapBaidu);
     EXPECT_EQ(ReadMap(), "baidu");
     EXPECT_EQ(MapProvider(), kMapBaidu);
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 160; }));
-    w.OnCommand(CZivDlg::kCmdMapGoogle);
+    w.OnCommand(MainWindow::kCmdMapGoogle);
     EXPECT_EQ(ReadMap(), "google");
     EXPECT_EQ(MapProvider(), kMapGoogle);
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
 
     // OpenStreetMap: checked alone, kept in the settings, shown at once and again after a
     // language change and a restart.
-    w.OnCommand(CZivDlg::kCmdMapOsm);
+    w.OnCommand(MainWindow::kCmdMapOsm);
     EXPECT_EQ(ReadMap(), "osm");
     EXPECT_EQ(MapProvider(), kMapOsm);
     EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapBaidu)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
-    w.OnCommand(CZivDlg::kCmdLanguageEn);
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapBaidu)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    w.OnCommand(MainWindow::kCmdLanguageEn);
     EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
-    EXPECT_EQ(w.commandAction(CZivDlg::kCmdMapOsm)->text(), "OpenStreetMap");
+    EXPECT_EQ(w.commandAction(MainWindow::kCmdMapOsm)->text(), "OpenStreetMap");
     SetMapProvider(kMapGoogle);
     Window& again = make();
     again.InitDialog({});
     EXPECT_EQ(MapProvider(), kMapOsm);
-    EXPECT_TRUE(again.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
-    EXPECT_FALSE(again.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(again.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    EXPECT_FALSE(again.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
 }
 
 // In each language the transport buttons show their whole texts, the time text of a paused
@@ -360,11 +360,11 @@ TEST_F(MainWindowTest, EveryLanguageFitsTheButtonsAndKeepsThePausedSecond) {
     Window& w = make();
     w.InitDialog({});
     w.PlayFile(CopyFilm(Type60Film(180), films.path(), "p.mp4"));
-    CFilmView& view = *w.filmView();
+    FilmView& view = *w.filmView();
     engine->position = 65.4;
     view.PlayPause();
     ASSERT_EQ(engine->GetState(), FilmEngine::Paused);
-    auto* time = qobject_cast<QLabel*>(view.control(CFilmView::kTimeTextId));
+    auto* time = qobject_cast<QLabel*>(view.control(FilmView::kTimeTextId));
     ASSERT_TRUE(time);
     // The width a button has for its text, inside frame and margins.
     const auto room = [](QWidget* button) {
@@ -392,8 +392,8 @@ TEST_F(MainWindowTest, EveryLanguageFitsTheButtonsAndKeepsThePausedSecond) {
         SCOPED_TRACE(l.code);
         w.ChangeLanguage(QString::fromLatin1(l.code));
         EXPECT_EQ(time->text(), "00:01:05/00:02:00");
-        QWidget* playPause = view.control(CFilmView::kPlayPauseId);
-        QWidget* stop = view.control(CFilmView::kStopId);
+        QWidget* playPause = view.control(FilmView::kPlayPauseId);
+        QWidget* stop = view.control(FilmView::kStopId);
         const QString stopText = qobject_cast<QPushButton*>(stop)->text();
         for (const QString& text : {view.playText(), view.pauseText()})
             EXPECT_LE(needs(playPause, text), room(playPause)) << text.toStdString();
@@ -444,7 +444,7 @@ TEST_F(MainWindowTest, PlayerKeysWorkWhereverTheFocusIs) {
     press(rows, Qt::Key_Delete);
     EXPECT_EQ(list().List().GetItemCount(), 0);
 
-    EXPECT_EQ(w.commandAction(CZivDlg::kCmdOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(w.commandAction(MainWindow::kCmdOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* exit = w.commandAction(kFileExitCommand);
     ASSERT_TRUE(exit);
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -479,7 +479,7 @@ TEST_F(MainWindowTest, CommandLineFilms) {
 
 TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
     const QString film = CopyFilm(Type60Film(20), films.path(), "start.mp4");
-    CZivDlg::Options options;
+    MainWindow::Options options;
     options.makeEngine = [this] {
         auto made = std::make_unique<FakeEngine>();
         made->duration = 20;
