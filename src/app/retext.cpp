@@ -103,6 +103,7 @@ void ReTextMenu(QWidget* menuBar) {
     // Language files written before this item existed, and users' own files,
     // lack its key: the item then keeps its English name.
     setCommandText(kMapOsmCommand, QString::fromStdString(UiText(kMapOsmKey, kMapOsmText)));
+    setCommandText(kFileExitCommand, QString::fromStdString(UiText(kFileExitKey, kFileExitText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

@@ -134,6 +134,7 @@ DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
     s.sync.positionText[n] = '\0';
     s.positionText.assign(s.sync.positionText, n);
     s.sync.speedKmh = s.speedWholeKmh;
+    s.sync.speedKmhExact = s.speedKmh;
     return s;
 }
 

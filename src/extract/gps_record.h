@@ -44,7 +44,7 @@ struct VIDEO_GPS_RECORD_T {
 // Decodes 120 bytes; the reserved and padding bytes are ignored.
 VIDEO_GPS_RECORD_T DecodeGpsRecord(const uint8_t* bytes);
 
-// Per-sample display record. Only speedKmh and positionText are ever filled.
+// Per-sample display record. Only speedKmh, speedKmhExact and positionText are ever filled.
 struct VIDEO_SYNC_OUTPUT_T {
     int32_t metres = 0;
     int32_t driverNumber = 0;
@@ -55,6 +55,9 @@ struct VIDEO_SYNC_OUTPUT_T {
     char timeText[9] = {};
     char16_t driverId[11] = {};
     char positionText[25] = {};
+    // The km/h speedKmh was cut from: a text in another unit is converted from it, or
+    // 53.76 km/h would read 32 mph instead of 33.
+    double speedKmhExact = 0;
 };
 
 struct DerivedSample {

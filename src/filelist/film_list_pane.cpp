@@ -1,9 +1,12 @@
 #include "filelist/film_list_pane.h"
 
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/retext.h"
 #include "filelist/sortable_list_view.h"
@@ -28,6 +31,7 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
         {"Date,time", 140}, {"MB", 50},    {"Resolution", 80},
     };
     for (int c = 0; c < kColumnCount; ++c) {
+        narrowest_[c] = kColumns[c].width;
         list_->InsertColumn(c, QString::fromLatin1(kColumns[c].heading), kColumns[c].width);
         SortableListView::CellInfo& cell = list_->GetCellInfo(c);
         cell.sortFlags = kSortToggle;
@@ -46,6 +50,18 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
     };
     addCommand("Delete", kDeleteCommand, &FilmListPane::OnDelete);
     addCommand("Delete All", kDeleteAllCommand, &FilmListPane::OnDeleteAll);
+
+    // A column grows to its heading in every language and to its widest cell.
+    QAbstractItemModel* model = list_->model();
+    connect(model, &QAbstractItemModel::headerDataChanged, this,
+            [this](Qt::Orientation orientation, int first, int last) {
+                if (orientation == Qt::Horizontal) fitColumns(first, last);
+            });
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                fitColumns(topLeft.column(), bottomRight.column());
+            });
+    fitColumns(kNameColumn, kColumnCount - 1);
 
     connect(list_, &SortableListView::listDoubleClicked, this, &FilmListPane::OnDblClick);
     connect(list_, &SortableListView::listRightClicked, this, &FilmListPane::onRightClick);
@@ -82,6 +98,16 @@ void FilmListPane::UpdateFilm(const QString& path, const QString& name, const QS
     list_->SetItemText(row, kDateTimeColumn, dateTimeText);
     list_->SetItemText(row, kSizeColumn, sizeText);
     list_->SetItemText(row, kResolutionColumn, resolutionText);
+}
+
+void FilmListPane::fitColumns(int first, int last) {
+    for (int c = std::max(first, 1); c <= std::min(last, kColumnCount - 1); ++c) {
+        const QAbstractItemView* view = list_;
+        const int needed =
+            std::max(view->sizeHintForColumn(c), list_->horizontalHeader()->sectionSizeHint(c));
+        const int width = std::max(narrowest_[c], needed);
+        if (list_->columnWidth(c) != width) list_->setColumnWidth(c, width);
+    }
 }
 
 void FilmListPane::SelectFilm(const QString& path) {

@@ -76,10 +76,13 @@ public:
 private:
     void playNeighbour(const QString& path, int step);
     void onRightClick(int row, const QPoint& globalPos);
+    // Widens columns first..last (never the hidden path) to their heading and cells.
+    void fitColumns(int first, int last);
 
     FilmListHost& host_;
     SortableListView* list_;
     QMenu* menu_;
+    int narrowest_[kColumnCount] = {};  // the width each column is made with
 };
 
 }  // namespace tesmira

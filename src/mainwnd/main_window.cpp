@@ -116,6 +116,12 @@ void MainWindow::buildMenu() {
     };
     QMenu* file = bar->addMenu(QStringLiteral("File"));
     add(file, kCmdOpen, QStringLiteral("Open"), false);
+    file->addSeparator();
+    QAction* exit = file->addAction(QString::fromLatin1(kFileExitText));
+    exit->setProperty(kCommandIdProperty, kFileExitCommand);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    commandAction(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QMenu* view = bar->addMenu(QStringLiteral("View"));
     QMenu* language = view->addMenu(QStringLiteral("Language"));
     add(language, kCmdLanguageEn, QStringLiteral("(en)English"), true);

@@ -1,5 +1,6 @@
 #include "playback/film_view.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -10,6 +11,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -19,10 +21,13 @@
 #include <QRegion>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/app_paths.h"
+#include "app/language_pack.h"
 #include "app/settings.h"
 #include "playback/film_player_engine.h"
 #include "playback/film_view_texts.h"
@@ -44,6 +49,24 @@ constexpr int kLabelPadding = 4;
 constexpr int kSpeedLabelRight = 10 + 100;
 constexpr int kPositionLabelWidth = 150;
 constexpr int kSmallestLabelPixels = 8;
+// The transport buttons: the narrowest a button gets, the gap between two, and the first x
+// clear of the volume slider.
+constexpr int kButtonWidth = 60;
+constexpr int kButtonGap = 5;
+constexpr int kButtonAir = 6;
+constexpr int kVolumeRight = 33 + 80 + 2;
+
+// The speaker with a red cross over it, shown while the sound is off.
+QPixmap mutedSpeaker() {
+    QPixmap picture = QPixmap::fromImage(StockBitmap(kSpeakerBitmapId));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(220, 0, 0), 2));
+    const QRectF box = QRectF(picture.rect()).adjusted(8, 7, -1, -2);
+    painter.drawLine(box.topLeft(), box.bottomRight());
+    painter.drawLine(box.bottomLeft(), box.topRight());
+    return picture;
+}
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -104,7 +127,19 @@ FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* 
 
     speaker_ = withId(new QLabel(this), kSpeakerId);
     speaker_->setPixmap(QPixmap::fromImage(StockBitmap(kSpeakerBitmapId)));
+    speaker_->setCursor(Qt::PointingHandCursor);
     timeText_ = withId(new QLabel("00:00:00/00:00:00", this), kTimeTextId);
+
+    // No control id: re-texting leaves it to the pane.
+    notice_ = new QLabel(this);
+    notice_->setObjectName("notice");
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setStyleSheet(QStringLiteral(
+        "QLabel { background: rgba(0, 0, 0, 170); color: white; padding: 4px 8px; }"));
+    notice_->hide();
+    noticeTimer_ = new QTimer(this);
+    noticeTimer_->setSingleShot(true);
+    connect(noticeTimer_, &QTimer::timeout, notice_, &QWidget::hide);
 
     speedLabel_ = makeOverlayLabel(this, kSpeedLabelId, fromUtf8(std::string(kSpeedPlaceholder)));
     positionLabel_ =
@@ -127,8 +162,10 @@ FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* 
     connect(progress_, &QSlider::sliderPressed, this, &FilmView::stopRefresh);
     connect(progress_, &QSlider::actionTriggered, this, &FilmView::onProgressAction);
     connect(progress_, &ProgressSlider::endTrack, this, &FilmView::onProgressEndTrack);
-    connect(volume_, &QSlider::valueChanged, this,
-            [this](int value) { engine_->SetVolume(value); });
+    connect(volume_, &QSlider::valueChanged, this, [this](int value) {
+        engine_->SetVolume(value);
+        showVolumeState();
+    });
 
     engine_->SetEventSink([this](long code) { OnGraphEvent(code); });
     // Double-clicks and the player's keys are looked at before any child handles them.
@@ -210,12 +247,15 @@ bool FilmView::OpenFilm(const QString& path) {
     progress_->setEnabled(true);
     volume_->setEnabled(true);
 
-    engine_->SetVolume(0);
+    // Full volume, unless the user silenced the player: the next film of the list stays quiet.
+    const bool muted = volume_->value() <= volume_->minimum();
+    engine_->SetVolume(muted ? -10000 : 0);
     {
         const QSignalBlocker block(volume_);
         volume_->setRange(-10000, 0);
-        volume_->setValue(0);
+        volume_->setValue(muted ? -10000 : 0);
     }
+    showVolumeState();
 
     QWidget* mainWindow = window();
     mainWindow->setWindowTitle(QString::fromStdU16String(
@@ -332,14 +372,59 @@ void FilmView::SaveScreenshot() {
     for (int number = 1; number <= kMostPerSecond; ++number) {
         const QString name = folder + fromUtf8(ScreenshotFileName(time, number));
         // Qt renames without replacing: a name taken meanwhile fails here, never overwrites.
-        if (QFile::rename(partial, name)) return;
+        if (QFile::rename(partial, name)) {
+            QString text =
+                QString::fromStdString(UiText(kScreenshotNoticeKey, kScreenshotNoticeText));
+            if (!text.contains(QLatin1String("%1"))) text += QStringLiteral(" %1");
+            showNotice(text.arg(QDir::toNativeSeparators(name)));
+            return;
+        }
         if (!QFileInfo::exists(name)) break;  // failed for another reason than a taken name
     }
     fail();
 }
 
+void FilmView::ToggleMute() {
+    const bool muted = volume_->value() <= volume_->minimum();
+    if (!muted) volumeBeforeMute_ = volume_->value();
+    // Back from silence to a volume that is heard, even after the slider was pulled down.
+    const int restored = volumeBeforeMute_ > volume_->minimum() ? volumeBeforeMute_ : 0;
+    volume_->setValue(muted ? restored : volume_->minimum());
+}
+
+void FilmView::showVolumeState() {
+    const bool muted = volume_->value() <= volume_->minimum();
+    speaker_->setPixmap(muted ? mutedSpeaker() : QPixmap::fromImage(StockBitmap(kSpeakerBitmapId)));
+}
+
+void FilmView::showNotice(const QString& text) {
+    const int room = std::max(0, videoArea_->width() - 20);
+    notice_->setText(
+        notice_->fontMetrics().elidedText(text, Qt::ElideMiddle, std::max(0, room - 16)));
+    notice_->adjustSize();
+    notice_->move(videoArea_->x() + 10, videoArea_->y() + 10);
+    notice_->raise();
+    notice_->show();
+    noticeTimer_->start(kNoticeMs);
+}
+
+void FilmView::setPlayText(const QString& text) {
+    playText_ = text;
+    // Re-texting sets the texts one button after another: fit them once it is done.
+    QTimer::singleShot(0, this, &FilmView::placeButtons);
+}
+
+void FilmView::setPauseText(const QString& text) {
+    pauseText_ = text;
+    QTimer::singleShot(0, this, &FilmView::placeButtons);
+}
+
 void FilmView::ShowPlayState() {
-    if (filmLoaded() && engine_->IsRunning()) playPause_->setText(pauseText_);
+    if (filmLoaded()) {
+        if (engine_->IsRunning()) playPause_->setText(pauseText_);
+        UpdateOverlay(0.0);
+    }
+    placeButtons();
 }
 
 void FilmView::RefreshTick() {
@@ -363,7 +448,7 @@ void FilmView::UpdateOverlay(double position) {
             positionLabel_->setText(position);
             fitPositionLabel();
         }
-        if (const auto speed = SpeedLabelText(record.speedKmh, environment_.readUnit()))
+        if (const auto speed = SpeedLabelText(record, environment_.readUnit()))
             speedLabel_->setText(fromUtf8(*speed));
     } else {
         speedLabel_->setText(fromUtf8(std::string(kSpeedPlaceholder)));
@@ -478,9 +563,18 @@ bool FilmView::HandleKey(int key) {
     }
 }
 
-bool FilmView::isPlayerKey(const QKeyEvent& event) const {
+bool FilmView::isPlayerKey(QWidget* target, const QKeyEvent& event) const {
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier) return false;
+    // A list keeps its own row keys (Enter and Delete are none of the player's), and the
+    // menu bar, walked with the keyboard, its arrows.
+    // A key the list leaves unused travels on to the list's parents: theirs it stays.
+    const bool rowKey = event.key() == Qt::Key_Up || event.key() == Qt::Key_Down;
+    QWidget* focus = target->window()->focusWidget();
+    const bool inList = qobject_cast<QAbstractItemView*>(target) ||
+                        (qobject_cast<QAbstractItemView*>(focus) && target->isAncestorOf(focus));
+    if (rowKey && inList) return false;
+    if (qobject_cast<QMenuBar*>(target)) return false;
     switch (event.key()) {
         case Qt::Key_Space:
         case Qt::Key_Escape:
@@ -508,7 +602,8 @@ void FilmView::layoutControls() {
     const auto place = [](QWidget* widget, int x, int y, int cx, int cy) {
         widget->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
     };
-    place(videoArea_, 0, 50, w, h - 165);
+    // The picture starts right under the menu: no empty strip above it.
+    place(videoArea_, 0, 0, w, h - 115);
     place(speedLabel_, 10, h - 110, 100, 25);
     place(positionLabel_, w - kPositionLabelWidth, h - 110, kPositionLabelWidth, 25);
     fitPositionLabel();
@@ -516,15 +611,47 @@ void FilmView::layoutControls() {
     place(timeText_, w - 120, h - 75, 120, 30);
     place(speaker_, 15, h - 26, 16, 16);
     place(volume_, 33, h - 25, 80, 15);
-    place(previous_, w / 2 - 130, h - 40, 60, 30);
-    place(playPause_, w / 2 - 65, h - 40, 60, 30);
-    place(stop_, w / 2, h - 40, 60, 30);
-    place(next_, w / 2 + 65, h - 40, 60, 30);
+    placeButtons();
     place(screenshot_, w - 60, h - 40, 60, 30);
 
     engine_->SetVideoPosition(0, 0, videoArea_->width(), videoArea_->height());
     videoArea_->update();
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->update();
+}
+
+int FilmView::buttonWidth(QPushButton* button, const QStringList& texts) const {
+    // What the style keeps of a button's width for frame and margins.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.rect = QRect(0, 0, 200, 30);
+    const int frame =
+        200 -
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, button->fontMetrics().horizontalAdvance(text));
+    return std::max(kButtonWidth, widest + frame + 2 * kButtonAir);
+}
+
+void FilmView::placeButtons() {
+    QPushButton* const row[] = {previous_, playPause_, stop_, next_};
+    const int widths[] = {
+        buttonWidth(previous_, {previous_->text()}),
+        buttonWidth(playPause_, {playPause_->text(), playText_, pauseText_}),
+        buttonWidth(stop_, {stop_->text()}),
+        buttonWidth(next_, {next_->text()}),
+    };
+    int total = 3 * kButtonGap;
+    for (int width : widths) total += width;
+    // Centred where the row of four 60-pixel buttons stands, clear of the volume slider.
+    const int fourNarrow = 4 * kButtonWidth + 3 * kButtonGap;
+    int x = std::max(width() / 2 - 130 - (total - fourNarrow) / 2, kVolumeRight);
+    const int y = height() - 40;
+    for (int i = 0; i < 4; ++i) {
+        const QRect wanted(x, y, widths[i], 30);
+        if (row[i]->geometry() != wanted) row[i]->setGeometry(wanted);
+        x += widths[i] + kButtonGap;
+    }
 }
 
 void FilmView::fitPositionLabel() {
@@ -581,14 +708,19 @@ void FilmView::dropEvent(QDropEvent* event) {
 
 bool FilmView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        // The pane's own keys, or the full-screen picture's, which it hands to the video area.
+        // Keys anywhere in the pane's window (list, map, buttons), or the full-screen
+        // picture's, which it hands to the video area. Other windows (dialogs, menus) keep theirs.
         auto* target = qobject_cast<QWidget*>(watched);
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!target || !(target == this || isAncestorOf(target)) || !isPlayerKey(*key))
-            return false;
+        if (!target || target->window() != window() || !isPlayerKey(target, *key)) return false;
         // The release is taken as well, or the progress slider would seek on it.
         if (event->type() == QEvent::KeyPress) HandleKey(key->key());
         event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == speaker_) {
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+        ToggleMute();
         return true;
     }
     if (event->type() != QEvent::MouseButtonDblClick) return false;

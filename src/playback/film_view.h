@@ -56,6 +56,11 @@ public:
     // Seconds a key moves the film: Left/Right and Up/Down.
     static constexpr double kShortSeekSeconds = 5.0;
     static constexpr double kLongSeekSeconds = 60.0;
+    // How long the note saying where a screenshot went stays on the picture.
+    static constexpr int kNoticeMs = 5000;
+    // The note's text: language key, and the text used when the language file lacks it.
+    static constexpr char kScreenshotNoticeKey[] = "IDD104_screenshot";
+    static constexpr char kScreenshotNoticeText[] = "Screenshot saved: %1";
 
     // Hooks to the process-wide settings; the defaults read the data folder and
     // the settings file.
@@ -85,16 +90,21 @@ public:
     void StopFilm();
     void PreviousFilm();
     void NextFilm();
-    // A picture that cannot be saved is reported in a message box naming the file.
+    // A saved picture is named in a note over the picture for a few seconds; one that cannot
+    // be saved is reported in a message box naming the file.
     void SaveScreenshot();
+    // The speaker icon's click: silence, or the volume there was before.
+    void ToggleMute();
 
-    // The player's keys while the pane or its full-screen picture has focus: Space play/pause,
-    // Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s, S screenshot,
-    // '.' and ',' one frame forward/back while paused. False for any other key.
+    // The player's keys anywhere in the pane's window (or its full-screen picture): Space
+    // play/pause, Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s,
+    // S screenshot, '.' and ',' one frame forward/back while paused. False for any other key.
+    // A list with the focus keeps Up and Down for its rows.
     bool HandleKey(int key);
 
     // After re-texting: the play/pause button shows the pause text again while the film
-    // runs (re-texting gives it the language's button text, which reads "play").
+    // runs and the time text the film's second (re-texting gives them the language's
+    // template texts, "play" and "00:00:00/00:00:00"); the buttons are fitted to the texts.
     void ShowPlayState();
 
     // One refresh of slider, time text and labels (the 100 ms timer's step).
@@ -104,14 +114,16 @@ public:
     void OnGraphEvent(long code);
 
     QString playText() const { return playText_; }
-    void setPlayText(const QString& text) { playText_ = text; }
+    void setPlayText(const QString& text);
     QString pauseText() const { return pauseText_; }
-    void setPauseText(const QString& text) { pauseText_ = text; }
+    void setPauseText(const QString& text);
 
     // The child with the given control id, or null.
     QWidget* control(int id) const;
     FilmEngine& engine() { return *engine_; }
     bool refreshTimerActive() const;
+    // The note over the picture (hidden when there is none).
+    QLabel* notice() const { return notice_; }
     int durationSeconds() const { return durationSeconds_; }
 
 protected:
@@ -130,6 +142,11 @@ private:
     // Slider, time text, labels and buttons as they are without a film.
     void showNoFilm();
     void layoutControls();
+    // The four transport buttons, each wide enough for its texts, centred as a row.
+    void placeButtons();
+    int buttonWidth(QPushButton* button, const QStringList& texts) const;
+    void showNotice(const QString& text);
+    void showVolumeState();
     void startRefresh();
     void stopRefresh();
     void setProgress(int value);
@@ -142,7 +159,7 @@ private:
     // Keeps the position text on one line: the label grows to the left, and where the pane
     // is too narrow for that the font shrinks.
     void fitPositionLabel();
-    bool isPlayerKey(const QKeyEvent& event) const;
+    bool isPlayerKey(QWidget* target, const QKeyEvent& event) const;
     bool handleDoubleClick(QWidget* target, const QPointF& position);
 
     FilmHost& host_;
@@ -164,6 +181,9 @@ private:
     QSlider* volume_ = nullptr;
     QLabel* speaker_ = nullptr;
     QLabel* timeText_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QTimer* noticeTimer_ = nullptr;
+    int volumeBeforeMute_ = 0;
     OverlayLabel* speedLabel_ = nullptr;
     OverlayLabel* positionLabel_ = nullptr;
     QTimer* refreshTimer_ = nullptr;

@@ -53,14 +53,15 @@ std::u16string FilmWindowTitle(std::u16string_view currentTitle, std::u16string_
     return result;
 }
 
-std::optional<std::string> SpeedLabelText(double speedKmh, std::string_view unit) {
+std::optional<std::string> SpeedLabelText(const VIDEO_SYNC_OUTPUT_T& record,
+                                          std::string_view unit) {
     char text[32];
     if (unit == "KMH") {
-        std::snprintf(text, sizeof text, "%dKM", truncateToInt(speedKmh));
+        std::snprintf(text, sizeof text, "%dKM", truncateToInt(record.speedKmh));
         return std::string(text);
     }
     if (unit == "MPH") {
-        std::snprintf(text, sizeof text, "%dM", truncateToInt(KmhToMph(speedKmh)));
+        std::snprintf(text, sizeof text, "%dM", truncateToInt(KmhToMph(record.speedKmhExact)));
         return std::string(text);
     }
     return std::nullopt;

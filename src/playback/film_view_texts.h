@@ -30,10 +30,10 @@ double ProgressPosition(int value, int durationSeconds);
 // path. At most the first 255 characters of the current title are considered.
 std::u16string FilmWindowTitle(std::u16string_view currentTitle, std::u16string_view filmPath);
 
-// Speed label text for a record in the given unit: "%dKM" for "KMH", "%dM" for
-// "MPH" (compared exactly); no text for any other unit, the label then keeps
-// what it shows.
-std::optional<std::string> SpeedLabelText(double speedKmh, std::string_view unit);
+// Speed label text for a record in the given unit: "%dKM" with the whole km/h for "KMH",
+// "%dM" for "MPH" (compared exactly) with the exact km/h converted, then truncated; no text
+// for any other unit, the label then keeps what it shows.
+std::optional<std::string> SpeedLabelText(const VIDEO_SYNC_OUTPUT_T& record, std::string_view unit);
 
 // The record's position text: at most 25 bytes, ending at the first zero byte.
 std::string PositionLabelText(const VIDEO_SYNC_OUTPUT_T& record);

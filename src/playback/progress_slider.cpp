@@ -2,11 +2,31 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QWheelEvent>
 
 namespace tesmira {
+namespace {
 
-ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+// A left click on the groove puts the thumb under the pointer (and drags it from there)
+// instead of paging toward it: the user points at the moment to see.
+class ClickToPointStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::LeftButton | Qt::MiddleButton;
+        if (hint == SH_Slider_PageSetButtons) return Qt::NoButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    auto* style = new ClickToPointStyle;
+    style->setParent(this);
+    setStyle(style);
+}
 
 void ProgressSlider::mouseReleaseEvent(QMouseEvent* event) {
     // The style may let another button than the left one drag the thumb; the

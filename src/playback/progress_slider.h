@@ -1,7 +1,8 @@
 #pragma once
 // The progress slider. Besides QSlider's own signals it reports the end of every
 // user interaction (mouse released, navigation key released, wheel turned), the
-// moment at which a seek is made.
+// moment at which a seek is made. A left click on the groove puts the thumb at the
+// clicked point, as players do; the keys keep their steps.
 
 #include <QSlider>
 

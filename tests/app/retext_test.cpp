@@ -90,26 +90,28 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
-TEST_F(ReText, OsmItemIsTranslatedOrKeepsItsEnglishNameButNeverNotFound) {
+TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
     QMenuBar bar;
-    bar.addMenu("f");
+    QAction* exit = command(bar.addMenu("f"), "Exit", kFileExitCommand);
     QMenu* maps = bar.addMenu("v")->addMenu("m");
     QAction* google = command(maps, "g", 32787);
     QAction* osm = command(maps, "OpenStreetMap", kMapOsmCommand);
     const struct {
         const char* code;
         const char* text;
+        const char* exit;
     } builtIn[] = {
-        {"en", "OpenStreetMap"},
-        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)"},
-        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)"},
-        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap"},
-        {"fr", "OpenStreetMap"},
+        {"en", "OpenStreetMap", "Exit"},
+        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa"},
+        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa"},
+        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434"},
+        {"fr", "OpenStreetMap", "Quitter"},
     };
     for (const auto& language : builtIn) {
         ApplyLanguage(language.code);
         ReTextMenu(&bar);
         EXPECT_EQ(osm->text(), QString::fromUtf8(language.text)) << language.code;
+        EXPECT_EQ(exit->text(), QString::fromUtf8(language.exit)) << language.code;
     }
     // A user's file of its own, or one written before the item existed, lacks
     // the key: the Chinese text of the last language does not stay either.
@@ -118,6 +120,7 @@ TEST_F(ReText, OsmItemIsTranslatedOrKeepsItsEnglishNameButNeverNotFound) {
     ReTextMenu(&bar);
     EXPECT_EQ(google->text(), "Karten");
     EXPECT_EQ(osm->text(), "OpenStreetMap");
+    EXPECT_EQ(exit->text(), "Exit");
     userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
     ApplyLanguage("yy");
     ReTextMenu(&bar);
@@ -254,8 +257,9 @@ TEST_F(ReText, TableHeadersAndPlayTextSetters) {
 TEST_F(ReText, PaneInsideAWindowKeepsItsOwnTexts) {
     // A user's file that names the pane's controls under the outer window's id.
     ApplyLanguage("en");  // makes the language folder
-    userLanguage("yy", "IDD102_title=Outer\r\nIDD102_1000=wrong\r\nIDD102_1000_0=wrong\r\n"
-                       "IDD102_1011=wrong\r\nIDD104_1000=Play\r\n");
+    userLanguage("yy",
+                 "IDD102_title=Outer\r\nIDD102_1000=wrong\r\nIDD102_1000_0=wrong\r\n"
+                 "IDD102_1011=wrong\r\nIDD104_1000=Play\r\n");
     ApplyLanguage("yy");
     QWidget window;
     auto* own = new QPushButton("own", &window);

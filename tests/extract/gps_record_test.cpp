@@ -100,6 +100,7 @@ TEST(GpsRecord, SpeedAndCourseByFileType) {
     EXPECT_DOUBLE_EQ(s.speedKmh, 18.52);
     EXPECT_EQ(s.speedWholeKmh, 18);
     EXPECT_EQ(s.sync.speedKmh, 18.0);
+    EXPECT_DOUBLE_EQ(s.sync.speedKmhExact, 18.52);  // what other units are converted from
     EXPECT_EQ(s.course, 271.5);
 
     f.speed = 18.9;

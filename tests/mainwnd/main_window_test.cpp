@@ -11,10 +11,15 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -26,6 +31,7 @@
 
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
+#include "app/retext.h"
 #include "app/settings.h"
 #include "filelist/film_list_pane.h"
 #include "filelist/sortable_list_view.h"
@@ -488,6 +494,104 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     EXPECT_EQ(MapProvider(), kMapOsm);
     EXPECT_TRUE(again.commandAction(MainWindow::kCmdMapOsm)->isChecked());
     EXPECT_FALSE(again.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+}
+
+// In each language the transport buttons show their whole texts, the time text of a paused
+// film keeps its second, and a screenshot says where it went.
+TEST_F(MainWindowTest, EveryLanguageFitsTheButtonsAndKeepsThePausedSecond) {
+    Window& w = make();
+    w.InitDialog({});
+    w.PlayFile(CopyFilm(Type60Film(180), films.path(), "p.mp4"));
+    FilmView& view = *w.filmView();
+    engine->position = 65.4;
+    view.PlayPause();
+    ASSERT_EQ(engine->GetState(), FilmEngine::Paused);
+    auto* time = qobject_cast<QLabel*>(view.control(FilmView::kTimeTextId));
+    ASSERT_TRUE(time);
+    // The width a button has for its text, inside frame and margins.
+    const auto room = [](QWidget* button) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.rect = button->rect();
+        return button->style()
+            ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+            .width();
+    };
+    const auto needs = [](QWidget* button, const QString& text) {
+        return button->fontMetrics().horizontalAdvance(text);
+    };
+    const struct {
+        const char* code;
+        const char* notice;
+    } languages[] = {
+        {"en", "Screenshot saved: "},
+        {"zh-CN", "截图已保存："},
+        {"zh-TW", "截圖已儲存："},
+        {"ru", "Снимок экрана сохранён: "},
+        {"fr", "Capture d'écran enregistrée : "},
+    };
+    for (const auto& l : languages) {
+        SCOPED_TRACE(l.code);
+        w.ChangeLanguage(QString::fromLatin1(l.code));
+        EXPECT_EQ(time->text(), "00:01:05/00:02:00");
+        QWidget* playPause = view.control(FilmView::kPlayPauseId);
+        QWidget* stop = view.control(FilmView::kStopId);
+        const QString stopText = qobject_cast<QPushButton*>(stop)->text();
+        for (const QString& text : {view.playText(), view.pauseText()})
+            EXPECT_LE(needs(playPause, text), room(playPause)) << text.toStdString();
+        EXPECT_LE(needs(stop, stopText), room(stop)) << stopText.toStdString();
+        view.SaveScreenshot();
+        EXPECT_TRUE(view.notice()->isVisible());
+        EXPECT_TRUE(view.notice()->text().startsWith(QString::fromUtf8(l.notice)))
+            << view.notice()->text().toStdString();
+    }
+}
+
+// The player's keys reach the film wherever the focus is; a list keeps its row keys. The
+// menu opens with Ctrl+O and quits with Ctrl+Q.
+TEST_F(MainWindowTest, PlayerKeysWorkWhereverTheFocusIs) {
+    Window& w = make();
+    w.InitDialog({});
+    w.OpenFilms({CopyFilm(Type60Film(180), films.path(), "k.mp4")});
+    ASSERT_EQ(list().List().GetItemCount(), 1);
+    QWidget* rows = &list().List();
+    QWidget* map = &w.mapView()->HtmlCtrl();
+    const auto press = [](QWidget* target, Qt::Key key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &up);
+    };
+    const struct {
+        const char* where;
+        QWidget* target;
+        Qt::Key key;
+        bool seeks;
+    } cases[] = {
+        {"list, right", rows, Qt::Key_Right, true},
+        {"list, up is the list's", rows, Qt::Key_Up, false},
+        {"list, down is the list's", rows, Qt::Key_Down, false},
+        {"map, right", map, Qt::Key_Right, true},
+        {"map, up", map, Qt::Key_Up, true},
+    };
+    for (const auto& c : cases) {
+        engine->seeks.clear();
+        press(c.target, c.key);
+        EXPECT_EQ(!engine->seeks.empty(), c.seeks) << c.where;
+    }
+    press(map, Qt::Key_Space);
+    EXPECT_EQ(engine->GetState(), FilmEngine::Paused);
+    press(rows, Qt::Key_Space);
+    EXPECT_EQ(engine->GetState(), FilmEngine::Running);
+    press(rows, Qt::Key_Delete);
+    EXPECT_EQ(list().List().GetItemCount(), 0);
+
+    EXPECT_EQ(w.commandAction(MainWindow::kCmdOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* exit = w.commandAction(kFileExitCommand);
+    ASSERT_TRUE(exit);
+    EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exit->trigger();
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(MainWindowTest, CommandLineFilms) {

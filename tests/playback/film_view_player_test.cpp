@@ -128,7 +128,7 @@ TEST_F(FilmViewPlayerTest, PlaysAFilmWithItsRecords) {
     ASSERT_TRUE(WriteUnit("MPH"));
     view->UpdateOverlay(0.2);
     EXPECT_EQ(control(FilmView::kSpeedLabelId),
-              QString("%1M").arg(static_cast<int>(first.speedKmh * 0.6213712)));
+              QString("%1M").arg(static_cast<int>(first.speedKmhExact * 0.6213712)));
     EXPECT_EQ(control(FilmView::kTimeTextId), "00:00:00/00:00:03");
 
     view->PlayPause();

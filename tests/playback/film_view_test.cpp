@@ -71,7 +71,8 @@ protected:
 
 VIDEO_SYNC_OUTPUT_T record(double kmh, const char* position) {
     VIDEO_SYNC_OUTPUT_T r{};
-    r.speedKmh = kmh;
+    r.speedKmh = static_cast<int>(kmh);
+    r.speedKmhExact = kmh;
     std::strncpy(r.positionText, position, sizeof r.positionText - 1);
     return r;
 }
@@ -128,6 +129,14 @@ protected:
         QApplication::sendEvent(progress(), &up);
     }
 
+    void click(QWidget* target, QPoint at) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        }
+    }
     void doubleClick(QWidget* target, QPoint at) {
         QMouseEvent event(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
@@ -174,7 +183,8 @@ TEST_F(FilmViewTest, LayoutFollowsTheTable) {
     view->resize(801, 600);
     const int w = 801, h = 600;
     const auto at = [this](int id) { return view->control(id)->geometry(); };
-    EXPECT_EQ(at(FilmView::kVideoAreaId), QRect(0, 50, w, h - 165));
+    // The picture reaches up to the pane's top: nothing empty between menu and picture.
+    EXPECT_EQ(at(FilmView::kVideoAreaId), QRect(0, 0, w, h - 115));
     EXPECT_EQ(at(FilmView::kSpeedLabelId), QRect(10, h - 110, 100, 25));
     // The position label ends at the right edge and is at least 150 wide; it grows to the
     // left as far as its text needs (see PositionLabelShowsTheWholeTextOnOneLine).
@@ -192,7 +202,7 @@ TEST_F(FilmViewTest, LayoutFollowsTheTable) {
     EXPECT_EQ(at(FilmView::kStopId), QRect(400, h - 40, 60, 30));
     EXPECT_EQ(at(FilmView::kNextId), QRect(400 + 65, h - 40, 60, 30));
     EXPECT_EQ(at(FilmView::kScreenshotId), QRect(w - 60, h - 40, 60, 30));
-    EXPECT_EQ(engine->calls.last(), "SetVideoPosition 0 0 801 435");
+    EXPECT_EQ(engine->calls.last(), "SetVideoPosition 0 0 801 485");
 }
 
 TEST_F(FilmViewTest, OpeningTitlesTheWindowAndPlays) {
@@ -200,7 +210,7 @@ TEST_F(FilmViewTest, OpeningTitlesTheWindowAndPlays) {
     openFilm("C:\\a.mp4");
     EXPECT_EQ(window->windowTitle(), "Tesmira | C:\\a.mp4");
     EXPECT_EQ(engine->calls, (QStringList{"Open C:\\a.mp4", "SetVolume 0",
-                                          "SetVideoPosition 0 0 800 435", "Run"}));
+                                          "SetVideoPosition 0 0 800 485", "Run"}));
     EXPECT_EQ(buttonText(), "pause");
     EXPECT_TRUE(view->refreshTimerActive());
     EXPECT_EQ(timeText(), "00:00:00/02:00:00");
@@ -672,7 +682,7 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     // In full screen any double-click goes back.
     doubleClick(control<QPushButton>(FilmView::kStopId), QPoint(2, 2));
     EXPECT_FALSE(engine->fullScreen);
-    doubleClick(view, QPoint(400, 50 + 435 / 2));
+    doubleClick(view, QPoint(400, 485 / 2));
     EXPECT_TRUE(engine->fullScreen);
 
     // A double-click in a window of its own, a message box say, is that window's
@@ -693,13 +703,13 @@ TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
     const auto isBlack = [](const QImage& image, QPoint at) {
         return image.pixelColor(at) == QColor(Qt::black);
     };
-    // No film: the pane's own background above the video area is the idle picture,
-    // and the video area shows it stretched.
+    // No film: the video area shows the idle picture stretched, up to the pane's top.
     EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
     EXPECT_TRUE(isBlack(area->grab().toImage(), area->rect().center()));
 
+    // A film: no strip of the pane's white between its top and the picture.
     openFilm();
-    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
+    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
 
     // Pausing takes the picture id away: only a black frame remains.
     view->PlayPause();
@@ -707,11 +717,9 @@ TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
     const QImage framed = area->grab().toImage();
     EXPECT_TRUE(isBlack(framed, QPoint(0, 0)));
     EXPECT_FALSE(isBlack(framed, area->rect().center()));
-    EXPECT_FALSE(isBlack(view->grab().toImage(), QPoint(400, 20)));
 
-    // Stopped: the pane paints the idle picture again; the area keeps its id.
+    // Stopped: the area keeps its id.
     view->StopFilm();
-    EXPECT_TRUE(isBlack(view->grab().toImage(), QPoint(400, 20)));
     EXPECT_EQ(area->pictureId(), 0);
     openFilm();
     EXPECT_EQ(area->pictureId(), 151);
@@ -758,6 +766,47 @@ TEST_F(FilmViewTest, ScreenshotThatCannotBeSavedIsReported) {
     engine->hasFilm = false;
     control<QPushButton>(FilmView::kScreenshotId)->click();
     EXPECT_EQ(view->messages.size(), 1);
+}
+
+TEST_F(FilmViewTest, ScreenshotSaysWhereItWent) {
+    openFilm();
+    control<QPushButton>(FilmView::kScreenshotId)->click();
+    // Without the language file's text the note is in English.
+    EXPECT_TRUE(view->notice()->isVisible());
+    EXPECT_EQ(view->notice()->text(),
+              "Screenshot saved: " +
+                  QDir::toNativeSeparators(dataDir.path() + "/screenshot/20240131235959.bmp"));
+}
+
+TEST_F(FilmViewTest, ClickOnTheProgressSliderSeeksToThatPoint) {
+    openFilm();
+    QSlider* slider = progress();
+    const QPoint at(slider->width() * 3 / 4, slider->height() / 2);
+    click(slider, at);
+    // Within the thumb's half width of three quarters, not one page step of 200.
+    EXPECT_NEAR(slider->value(), 750, 25);
+    EXPECT_EQ(engine->calls.filter("SetPositionExact").size(), 1);
+    ASSERT_FALSE(engine->seeks.empty());
+    EXPECT_DOUBLE_EQ(engine->seeks.back(), slider->value() * 7200 / 1000.0);
+    EXPECT_TRUE(view->refreshTimerActive());
+}
+
+TEST_F(FilmViewTest, SpeakerClickMutesAndUnmutes) {
+    openFilm();
+    auto* volume = control<QSlider>(FilmView::kVolumeId);
+    auto* speaker = control<QLabel>(FilmView::kSpeakerId);
+    volume->setValue(-2500);
+    const QImage loud = speaker->pixmap().toImage();
+    click(speaker, QPoint(8, 8));
+    EXPECT_EQ(engine->volumes.back(), -10000);
+    EXPECT_EQ(volume->value(), -10000);
+    EXPECT_NE(speaker->pixmap().toImage(), loud);
+    // Silence stays with the next film of the list.
+    openFilm("/films/b.mp4");
+    EXPECT_EQ(engine->volumes.back(), -10000);
+    click(speaker, QPoint(8, 8));
+    EXPECT_EQ(engine->volumes.back(), -2500);
+    EXPECT_EQ(speaker->pixmap().toImage(), loud);
 }
 
 }  // namespace

@@ -59,14 +59,26 @@ TEST(FilmViewTexts, WindowTitleKeepsOneFilmPart) {
 }
 
 TEST(FilmViewTexts, SpeedTextFollowsTheUnitExactly) {
-    EXPECT_EQ(SpeedLabelText(100.0, "KMH"), "100KM");
-    EXPECT_EQ(SpeedLabelText(100.0, "MPH"), "62M");
-    EXPECT_EQ(SpeedLabelText(99.99, "KMH"), "99KM");
-    EXPECT_EQ(SpeedLabelText(1.0, "MPH"), "0M");
-    EXPECT_EQ(SpeedLabelText(0.0, "KMH"), "0KM");
-    EXPECT_FALSE(SpeedLabelText(100.0, "kmh").has_value());
-    EXPECT_FALSE(SpeedLabelText(100.0, "").has_value());
-    EXPECT_FALSE(SpeedLabelText(100.0, "MPH ").has_value());
+    // A display record as the derivation makes it: whole and exact km/h.
+    const auto at = [](double kmh) {
+        VIDEO_SYNC_OUTPUT_T record{};
+        record.speedKmh = static_cast<int>(kmh);
+        record.speedKmhExact = kmh;
+        return record;
+    };
+    const struct {
+        double kmh;
+        const char* unit;
+        std::optional<std::string> text;
+    } cases[] = {
+        {100.0, "KMH", "100KM"},   {100.0, "MPH", "62M"},
+        {99.99, "KMH", "99KM"},    {1.0, "MPH", "0M"},
+        {0.0, "KMH", "0KM"},       {53.76, "MPH", "33M"},
+        {53.76, "KMH", "53KM"},    {100.0, "kmh", std::nullopt},
+        {100.0, "", std::nullopt}, {100.0, "MPH ", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SpeedLabelText(at(c.kmh), c.unit), c.text) << c.kmh << " " << c.unit;
 }
 
 TEST(FilmViewTexts, PositionTextEndsAtZeroOrAfterTwentyFiveBytes) {
