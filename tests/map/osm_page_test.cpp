@@ -68,6 +68,14 @@ TEST_F(OsmPageTest, RunsBecomeLinesInViewWithScaleAndAttributionWhileEveryTileFa
     ctrl->CallPageFunction("play", {"0", kSlow});
     EXPECT_TRUE(Js("map.getBounds().contains([[48.85, 2.35], [49.1, 2.6]])").toBool());
     EXPECT_GE(Js("map.getZoom()").toInt(), 8);  // fitted, not the world view
+    // A track first played from a later second (a page that replaced another) is
+    // brought into view too.
+    ctrl->CallPageFunction("stop");
+    Js("map.setView([0, 0], 2, { animate: false })");
+    Plot({"48.85,2.35", "V", "48.9,2.4", "49.1,2.6"});
+    ctrl->CallPageFunction("play", {"2", kSlow});
+    EXPECT_TRUE(Js("map.getBounds().contains([[48.85, 2.35], [49.1, 2.6]])").toBool());
+    EXPECT_GE(Js("map.getZoom()").toInt(), 8);
     EXPECT_EQ(
         Js("JSON.stringify([polyArray[0].options.color, polyArray[0].options.weight])").toString(),
         R"(["#1f3cff",5])");
