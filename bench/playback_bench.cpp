@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     QWidget window;
     window.resize(1280, 720);
     window.show();
-    tesmira::CFilmPlayer player;
+    tesmira::FilmPlayer player;
     Completion completion;
 
     // Time from Open to the first painted frame, several times.

@@ -5,8 +5,8 @@
 #include <system_error>
 #include <vector>
 
-#include "mainwnd/command_line.h"
-#include "mainwnd/export_command.h"
+#include "cli/command_line.h"
+#include "cli/export_command.h"
 #ifdef TESMIRA_PLAYER_MODULE
 #include <dlfcn.h>
 #endif

@@ -10,8 +10,8 @@
 #include <memory>
 #include <random>
 
-#include "filelist/film_name.h"
-#include "filelist/list_ctrl_ex.h"
+#include "filelist/film_list_pane.h"
+#include "filelist/sortable_list_view.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ QString pathOf(int k) {
         .arg(k, 4, 10, QChar('0'));
 }
 
-void fill(CFilmName& pane) {
+void fill(FilmListPane& pane) {
     std::mt19937 random(7);
     for (int k = 0; k < kFilms; ++k) {
         const QString path = pathOf(k);
@@ -50,7 +50,7 @@ void fill(CFilmName& pane) {
 
 struct ShownPane {
     NullHost host;
-    CFilmName pane{host};
+    FilmListPane pane{host};
     ShownPane() {
         pane.resize(400, 300);
         pane.show();

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "instruments/dial_artwork.h"
-#include "instruments/gsensor_view.h"
+#include "instruments/instrument_pane.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ using namespace tesmira;
 
 void BM_ConstructPane(benchmark::State& state) {
     for (auto _ : state) {
-        CGsensorView view(nullptr, [] { return std::string("KMH"); });
+        InstrumentPane view(nullptr, [] { return std::string("KMH"); });
         benchmark::DoNotOptimize(view.Compass().Artwork().Frame(359).image.constBits());
     }
 }
@@ -27,7 +27,7 @@ BENCHMARK(BM_ConstructPane)->Unit(benchmark::kMillisecond);
 // As above, and every one of the 2 x 360 needle frames made as well.
 void BM_ConstructPaneAllFrames(benchmark::State& state) {
     for (auto _ : state) {
-        CGsensorView view(nullptr, [] { return std::string("KMH"); });
+        InstrumentPane view(nullptr, [] { return std::string("KMH"); });
         for (int k = 0; k < DialArtwork::kFrameCount; ++k) {
             benchmark::DoNotOptimize(view.Compass().Artwork().Frame(k).image.constBits());
             benchmark::DoNotOptimize(view.Speedometer().Artwork().Frame(k).image.constBits());
@@ -49,7 +49,7 @@ void BM_DialArtwork(benchmark::State& state) {
 BENCHMARK(BM_DialArtwork)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 void BM_ChartRepaint(benchmark::State& state) {
-    CLineChartCtrl chart;
+    LineChart chart;
     chart.resize(760, 171);  // plot 55 .. 755: 700 pixels
     chart.RecalcLayout();
     chart.AddLine(Rgb(255, 0, 0));

@@ -22,7 +22,7 @@
 
 #include "app/app_paths.h"
 #include "app/settings.h"
-#include "mainwnd/ziv_dlg.h"
+#include "mainwnd/main_window.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 
@@ -84,13 +84,13 @@ double HelpersMiB() {
 }
 
 // Counts the ends of films the film pane reports.
-class EndCountingWindow : public CZivDlg {
+class EndCountingWindow : public MainWindow {
 public:
-    using CZivDlg::CZivDlg;
+    using MainWindow::MainWindow;
     int ends = 0;
     void PlayNextFilm() override {
         ++ends;
-        CZivDlg::PlayNextFilm();
+        MainWindow::PlayNextFilm();
     }
 };
 
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     SetMapProvider(kMapGoogle);
 
     maptest::AnsweringServer provider;
-    CZivDlg::Options options;
+    MainWindow::Options options;
     options.mapCheckHosts = {{"maps.googleapis.com", provider.host()},
                              {"api.map.baidu.com", provider.host()}};
     EndCountingWindow window(options);

@@ -13,7 +13,7 @@
 #include "mainwnd/track_feeder.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/my_html_ctrl.h"
+#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace {
@@ -23,7 +23,7 @@ using namespace tesmira;
 // The pane's MapPage conversion, over a bare control (no check to wait for).
 class CtrlPage : public MapPage {
 public:
-    explicit CtrlPage(CHtmlCtrl& ctrl) : ctrl_(ctrl) {}
+    explicit CtrlPage(BrowserView& ctrl) : ctrl_(ctrl) {}
     bool CallPageFunction(const std::string& name, const std::vector<std::string>& args) override {
         QStringList texts;
         for (const std::string& arg : args) texts.append(QString::fromStdString(arg));
@@ -31,7 +31,7 @@ public:
     }
 
 private:
-    CHtmlCtrl& ctrl_;
+    BrowserView& ctrl_;
 };
 
 double Median(std::vector<double> values) {
@@ -46,10 +46,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     maptest::InstallStandIns();
 
-    CMyHtmlCtrl ctrl;
+    MapBrowser ctrl;
     ctrl.resize(640, 480);
     ctrl.show();
-    QSignalSpy ready(&ctrl, &CHtmlCtrl::pageReady);
+    QSignalSpy ready(&ctrl, &BrowserView::pageReady);
     ctrl.Navigate(MapPageUrl(156));
     if (!maptest::WaitFor([&] { return ready.count() > 0; })) return 1;
 

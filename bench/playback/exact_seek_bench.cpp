@@ -72,13 +72,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     tesmira::StandaloneHost host;
-    tesmira::CFilmView view(host);
+    tesmira::FilmView view(host);
     host.setView(&view);
     view.resize(1280, 800);
     view.show();
     host.PlayFile(film);
     auto* picture =
-        view.control(tesmira::CFilmView::kVideoAreaId)->findChild<tesmira::VideoWidget*>();
+        view.control(tesmira::FilmView::kVideoAreaId)->findChild<tesmira::VideoWidget*>();
     if (!picture || !pumpUntil([&] { return picture->framesRendered() > 0; }, 10000)) {
         std::fprintf(stderr, "the film shows no picture\n");
         return 1;

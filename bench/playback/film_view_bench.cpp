@@ -13,18 +13,18 @@
 #include "app/settings.h"
 #include "playback/fake_film.h"
 #include "playback/film_view.h"
-#include "widgets/x_static.h"
+#include "widgets/overlay_label.h"
 
 namespace {
 
-using tesmira::CFilmView;
-using tesmira::CxStatic;
+using tesmira::FilmView;
+using tesmira::OverlayLabel;
 
 struct Pane {
     QTemporaryDir data;
     tesmira::testing::FakeHost host;
     tesmira::testing::FakeEngine* engine = nullptr;
-    std::unique_ptr<CFilmView> view;
+    std::unique_ptr<FilmView> view;
 
     explicit Pane(const char* unit) {
         tesmira::SetDataFolder(data.path().toStdString());
@@ -39,7 +39,7 @@ struct Pane {
         }
         auto owned = std::make_unique<tesmira::testing::FakeEngine>();
         engine = owned.get();
-        view = std::make_unique<CFilmView>(host, std::move(owned));
+        view = std::make_unique<FilmView>(host, std::move(owned));
         view->resize(960, 600);
         view->show();
         view->OpenFilm("/films/hour.MOV");
@@ -48,8 +48,8 @@ struct Pane {
 
 void tick(benchmark::State& state, const char* unit, bool paint) {
     Pane pane(unit);
-    auto* speed = qobject_cast<CxStatic*>(pane.view->control(CFilmView::kSpeedLabelId));
-    auto* position = qobject_cast<CxStatic*>(pane.view->control(CFilmView::kPositionLabelId));
+    auto* speed = qobject_cast<OverlayLabel*>(pane.view->control(FilmView::kSpeedLabelId));
+    auto* position = qobject_cast<OverlayLabel*>(pane.view->control(FilmView::kPositionLabelId));
     double seconds = 0.0;
     for (auto _ : state) {
         seconds = seconds >= 3599.0 ? 0.0 : seconds + 0.1;

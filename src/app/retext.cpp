@@ -145,7 +145,7 @@ PlayPauseTexts ReTextWindow(QWidget* window, int d) {
             }
         }
         const bool isStatic = qobject_cast<QLabel*>(child) ||
-                              (QByteArray(child->metaObject()->className()).contains("Static") &&
+                              (QByteArray(child->metaObject()->className()).endsWith("Label") &&
                                child->metaObject()->indexOfProperty("text") >= 0);
         if (isStatic) {
             if (const QString text = windowText(key); !text.isEmpty()) {

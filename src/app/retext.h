@@ -44,7 +44,7 @@ struct PlayPauseTexts {
 //   those inside a descendant that carries a "dialogId":
 //   a QAbstractButton gets "IDD<d>_<c>"; a QTreeView/QTableView gets header column i
 //   from "IDD<d>_<c>_<i>" for each column of its header; a QLabel (as plain text), or a
-//   widget whose class name contains "Static" and that has a "text" property, gets
+//   widget whose class name ends in "Label" and that has a "text" property, gets
 //   "IDD<d>_<c>".
 // For the button with control id 1000, "IDD<d>_1000_0" and "IDD<d>_1000_1" are the
 // play and pause texts: each non-empty one, cut to 249 code units, is set as property

@@ -2,13 +2,13 @@
 
 namespace tesmira {
 
-void CLine::AddPoint(double x, double y) {
+void ChartLine::AddPoint(double x, double y) {
     std::lock_guard<std::mutex> guard(lock_);
     xValues_.push_back(x);
     yValues_.push_back(y);
 }
 
-std::size_t CLine::PointCount() const {
+std::size_t ChartLine::PointCount() const {
     std::lock_guard<std::mutex> guard(lock_);
     return xValues_.size();
 }

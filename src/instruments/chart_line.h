@@ -9,11 +9,11 @@
 
 namespace tesmira {
 
-class CLine {
+class ChartLine {
 public:
-    explicit CLine(ColorRef colour) : colour(colour) {}
-    CLine(const CLine&) = delete;  // each line keeps its own lock
-    CLine& operator=(const CLine&) = delete;
+    explicit ChartLine(ColorRef colour) : colour(colour) {}
+    ChartLine(const ChartLine&) = delete;  // each line keeps its own lock
+    ChartLine& operator=(const ChartLine&) = delete;
 
     // Appends under the line's lock.
     void AddPoint(double x, double y);

@@ -2,8 +2,8 @@
 
 namespace tesmira {
 
-CLine& LineChartModel::AddLine(ColorRef colour) {
-    lines_.push_back(std::make_unique<CLine>(colour));
+ChartLine& LineChartModel::AddLine(ColorRef colour) {
+    lines_.push_back(std::make_unique<ChartLine>(colour));
     return *lines_.back();
 }
 

@@ -25,10 +25,10 @@ public:
     // Discards every line with its points and lock.
     void RemoveAllLines() { lines_.clear(); }
     // Appends a shown, solid line of width 2 without points.
-    CLine& AddLine(ColorRef colour);
+    ChartLine& AddLine(ColorRef colour);
     std::size_t LineCount() const { return lines_.size(); }
-    CLine& Line(std::size_t i) { return *lines_.at(i); }
-    const CLine& Line(std::size_t i) const { return *lines_.at(i); }
+    ChartLine& Line(std::size_t i) { return *lines_.at(i); }
+    const ChartLine& Line(std::size_t i) const { return *lines_.at(i); }
 
     ChartAxis& ValueAxis() { return valueAxis_; }
     const ChartAxis& ValueAxis() const { return valueAxis_; }
@@ -64,7 +64,7 @@ private:
     ChartAxis valueAxis_;
     ChartAxis sampleAxis_;
     ChartLayout layout_;
-    std::vector<std::unique_ptr<CLine>> lines_;
+    std::vector<std::unique_ptr<ChartLine>> lines_;
     int period_ = 500;
     int position_ = 0;
     bool active_ = false;

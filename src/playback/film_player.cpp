@@ -53,13 +53,13 @@ bool mapInt(const mpv_node& map, const char* key, std::int64_t& value) {
 
 }  // namespace
 
-void CFilmPlayer::MpvDeleter::operator()(mpv_handle* h) const {
+void FilmPlayer::MpvDeleter::operator()(mpv_handle* h) const {
     mpv_terminate_destroy(h);
 }
 
-CFilmPlayer::CFilmPlayer(QObject* parent) : QObject(parent) {}
+FilmPlayer::FilmPlayer(QObject* parent) : QObject(parent) {}
 
-CFilmPlayer::~CFilmPlayer() {
+FilmPlayer::~FilmPlayer() {
     Close();
     if (handle_) mpv_set_wakeup_callback(handle_.get(), nullptr, nullptr);
     // The render context lives in the widget and must go before the handle.
@@ -67,9 +67,9 @@ CFilmPlayer::~CFilmPlayer() {
     handle_.reset();
 }
 
-void CFilmPlayer::onWakeup(void* context) {
+void FilmPlayer::onWakeup(void* context) {
     // Runs on an mpv thread: only queue one drain on the UI thread at a time.
-    auto* self = static_cast<CFilmPlayer*>(context);
+    auto* self = static_cast<FilmPlayer*>(context);
     if (self->drainQueued_.exchange(true)) return;
     QMetaObject::invokeMethod(
         self,
@@ -80,7 +80,7 @@ void CFilmPlayer::onWakeup(void* context) {
         Qt::QueuedConnection);
 }
 
-bool CFilmPlayer::ensureHandle() {
+bool FilmPlayer::ensureHandle() {
     if (handle_) return true;
     // mpv refuses to start under a numeric locale other than "C".
     std::setlocale(LC_NUMERIC, "C");
@@ -118,11 +118,11 @@ bool CFilmPlayer::ensureHandle() {
     mpv_observe_property(h.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
 
     handle_ = std::move(h);
-    mpv_set_wakeup_callback(handle_.get(), &CFilmPlayer::onWakeup, this);
+    mpv_set_wakeup_callback(handle_.get(), &FilmPlayer::onWakeup, this);
     return true;
 }
 
-void CFilmPlayer::drainEvents() {
+void FilmPlayer::drainEvents() {
     while (handle_) {
         mpv_event* event = mpv_wait_event(handle_.get(), 0);
         if (event->event_id == MPV_EVENT_NONE) break;
@@ -130,7 +130,7 @@ void CFilmPlayer::drainEvents() {
     }
 }
 
-void CFilmPlayer::handleEvent(const mpv_event& event) {
+void FilmPlayer::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_START_FILE: {
             const auto* start = static_cast<const mpv_event_start_file*>(event.data);
@@ -166,7 +166,7 @@ void CFilmPlayer::handleEvent(const mpv_event& event) {
     }
 }
 
-void CFilmPlayer::onEofReached() {
+void FilmPlayer::onEofReached() {
     // Change notifications may be coalesced or late; the current value decides.
     bool now = false;
     if (!loaded_ || !getFlag("eof-reached", now)) return;
@@ -174,7 +174,7 @@ void CFilmPlayer::onEofReached() {
     eof_ = now;
 }
 
-void CFilmPlayer::notify(int code) {
+void FilmPlayer::notify(int code) {
     const std::uint64_t generation = generation_;
     // Delivered from the event loop so that the handler may call back into the engine freely.
     QMetaObject::invokeMethod(
@@ -187,7 +187,7 @@ void CFilmPlayer::notify(int code) {
         Qt::QueuedConnection);
 }
 
-void CFilmPlayer::ensureVideo() {
+void FilmPlayer::ensureVideo() {
     if (video_ || !handle_) return;
     // Made again when Qt deleted the last one with its owner. The render context has to exist
     // before a film opens its video output.
@@ -201,7 +201,7 @@ void CFilmPlayer::ensureVideo() {
     video_ = widget;
 }
 
-bool CFilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
+bool FilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     Close();
     if (!ensureHandle()) return false;
     ensureVideo();
@@ -253,7 +253,7 @@ bool CFilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     return true;
 }
 
-bool CFilmPlayer::Close() {
+bool FilmPlayer::Close() {
     ++generation_;
     if (handle_ && entryId_ >= 0) command({"stop"});
     entryId_ = -1;
@@ -277,7 +277,7 @@ bool CFilmPlayer::Close() {
     return true;
 }
 
-bool CFilmPlayer::Run() {
+bool FilmPlayer::Run() {
     int state = 0;
     if (!GetState(state)) return false;
     if (state == kRunning) return true;
@@ -286,7 +286,7 @@ bool CFilmPlayer::Run() {
     return true;
 }
 
-bool CFilmPlayer::Pause() {
+bool FilmPlayer::Pause() {
     int state = 0;
     if (!GetState(state)) return false;
     if (state == kPaused) return true;
@@ -295,7 +295,7 @@ bool CFilmPlayer::Pause() {
     return true;
 }
 
-bool CFilmPlayer::Stop() {
+bool FilmPlayer::Stop() {
     int state = 0;
     if (!GetState(state)) return false;
     if (state == kStopped) return true;
@@ -306,7 +306,7 @@ bool CFilmPlayer::Stop() {
     return true;
 }
 
-bool CFilmPlayer::GetState(int& state) const {
+bool FilmPlayer::GetState(int& state) const {
     if (!filmOpen()) return false;
     if (stopped_) {
         state = kStopped;
@@ -318,12 +318,12 @@ bool CFilmPlayer::GetState(int& state) const {
     return true;
 }
 
-bool CFilmPlayer::IsRunning() const {
+bool FilmPlayer::IsRunning() const {
     int state = 0;
     return GetState(state) && state == kRunning;
 }
 
-bool CFilmPlayer::GetPosition(double& seconds) const {
+bool FilmPlayer::GetPosition(double& seconds) const {
     if (!filmOpen()) return false;
     // A seek normally ends within milliseconds; the limit keeps a lost notice from freezing
     // the reported position.
@@ -334,15 +334,15 @@ bool CFilmPlayer::GetPosition(double& seconds) const {
     return getDouble("time-pos", seconds);
 }
 
-bool CFilmPlayer::SetPosition(double seconds) {
+bool FilmPlayer::SetPosition(double seconds) {
     return seekTo(seconds, "absolute+keyframes");
 }
 
-bool CFilmPlayer::setPositionExact(double seconds) {
+bool FilmPlayer::setPositionExact(double seconds) {
     return seekTo(seconds, "absolute+exact");
 }
 
-bool CFilmPlayer::seekTo(double seconds, const char* flags) {
+bool FilmPlayer::seekTo(double seconds, const char* flags) {
     if (!filmOpen() || !std::isfinite(seconds)) return false;
     // A negative absolute seek would count from the end of the film.
     if (seconds < 0.0) seconds = 0.0;
@@ -358,20 +358,20 @@ bool CFilmPlayer::seekTo(double seconds, const char* flags) {
     return true;
 }
 
-bool CFilmPlayer::stepFrame(bool forward) {
+bool FilmPlayer::stepFrame(bool forward) {
     int state = 0;
     if (!hasVideo_ || !GetState(state) || state != kPaused) return false;
     // frame-step shows the next frame and pauses again; frame-back-step is an exact seek.
     return command({forward ? "frame-step" : "frame-back-step"});
 }
 
-void CFilmPlayer::markSeek(double seconds) {
+void FilmPlayer::markSeek(double seconds) {
     seekPending_ = true;
     seekTarget_ = seconds;
     seekTimer_.start();
 }
 
-int CFilmPlayer::GetDuration() const {
+int FilmPlayer::GetDuration() const {
     double seconds = 0.0;
     if (!filmOpen() || !getDouble("duration", seconds) || !std::isfinite(seconds) || seconds < 0.0)
         return 0;
@@ -380,7 +380,7 @@ int CFilmPlayer::GetDuration() const {
     return static_cast<int>(seconds);
 }
 
-bool CFilmPlayer::GetVideoSize(int& width, int& height) const {
+bool FilmPlayer::GetVideoSize(int& width, int& height) const {
     std::int64_t w = 0, h = 0;
     if (!filmOpen() || !hasVideo_ || !getInt("width", w) || !getInt("height", h)) return false;
     if (w <= 0 || h <= 0 || w > std::numeric_limits<int>::max() ||
@@ -391,32 +391,32 @@ bool CFilmPlayer::GetVideoSize(int& width, int& height) const {
     return true;
 }
 
-double CFilmPlayer::volumeToMpv(long hundredthsDb) {
+double FilmPlayer::volumeToMpv(long hundredthsDb) {
     if (hundredthsDb <= kVolumeSilence) return 0.0;
     if (hundredthsDb >= 0) return 100.0;
     return 100.0 * std::pow(10.0, static_cast<double>(hundredthsDb) / 6000.0);
 }
 
-bool CFilmPlayer::SetVolume(long volume) {
+bool FilmPlayer::SetVolume(long volume) {
     if (!handle_) return false;
     double value = volumeToMpv(volume);
     return mpv_set_property(handle_.get(), "volume", MPV_FORMAT_DOUBLE, &value) >= 0;
 }
 
-bool CFilmPlayer::SetVideoPosition(int left, int top, int width, int height) {
+bool FilmPlayer::SetVideoPosition(int left, int top, int width, int height) {
     if (!video_ || !owner_ || !filmOpen()) return false;
     // In full screen the picture keeps the screen; it is fitted again when it comes back.
     if (!fullScreen_) video_->setGeometry(left, top, std::max(0, width), std::max(0, height));
     return true;
 }
 
-bool CFilmPlayer::FitVideoToOwner() {
+bool FilmPlayer::FitVideoToOwner() {
     if (!video_ || !owner_ || fullScreen_) return false;
     video_->setGeometry(owner_->rect());
     return true;
 }
 
-bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
+bool FilmPlayer::ToggleFullScreen(QWidget* drain) {
     if (!video_ || !owner_ || !filmOpen()) return true;
     if (fullScreen_) {
         video_->hide();
@@ -440,17 +440,17 @@ bool CFilmPlayer::ToggleFullScreen(QWidget* drain) {
     return true;
 }
 
-void CFilmPlayer::leaveFullScreenState() {
+void FilmPlayer::leaveFullScreenState() {
     // The widget keeps its full-screen state through reparenting; left set, the next
     // showFullScreen would change nothing and the window would open as a plain one.
     video_->setWindowState(video_->windowState() & ~Qt::WindowFullScreen);
 }
 
-bool CFilmPlayer::IsFullScreen() const {
+bool FilmPlayer::IsFullScreen() const {
     return fullScreen_;
 }
 
-bool CFilmPlayer::SaveCurrentImage(const QString& path, QString* error) {
+bool FilmPlayer::SaveCurrentImage(const QString& path, QString* error) {
     auto fail = [error](const QString& why) {
         if (error) *error = why;
         return false;
@@ -473,34 +473,34 @@ bool CFilmPlayer::SaveCurrentImage(const QString& path, QString* error) {
     return writeBmp24(path, frame, error);
 }
 
-bool CFilmPlayer::getFlag(const char* name, bool& value) const {
+bool FilmPlayer::getFlag(const char* name, bool& value) const {
     int flag = 0;
     if (!handle_ || mpv_get_property(handle_.get(), name, MPV_FORMAT_FLAG, &flag) < 0) return false;
     value = flag != 0;
     return true;
 }
 
-bool CFilmPlayer::getDouble(const char* name, double& value) const {
+bool FilmPlayer::getDouble(const char* name, double& value) const {
     return handle_ && mpv_get_property(handle_.get(), name, MPV_FORMAT_DOUBLE, &value) >= 0;
 }
 
-bool CFilmPlayer::getInt(const char* name, std::int64_t& value) const {
+bool FilmPlayer::getInt(const char* name, std::int64_t& value) const {
     return handle_ && mpv_get_property(handle_.get(), name, MPV_FORMAT_INT64, &value) >= 0;
 }
 
-bool CFilmPlayer::setFlag(const char* name, bool value) {
+bool FilmPlayer::setFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
     return handle_ && mpv_set_property(handle_.get(), name, MPV_FORMAT_FLAG, &flag) >= 0;
 }
 
-bool CFilmPlayer::command(std::initializer_list<const char*> args) {
+bool FilmPlayer::command(std::initializer_list<const char*> args) {
     if (!handle_) return false;
     std::vector<const char*> argv(args);
     argv.push_back(nullptr);
     return mpv_command(handle_.get(), argv.data()) >= 0;
 }
 
-VideoWidget* CFilmPlayer::videoWidget() const {
+VideoWidget* FilmPlayer::videoWidget() const {
     return video_.data();
 }
 

@@ -31,7 +31,7 @@ class VideoWidget;
 // Picture: the engine owns a VideoWidget. Open places it inside the owner widget (the video
 // area) and shows it when the film has a picture; Close takes it out again. The widget is
 // deleted with the engine (or earlier by Qt if its owner is destroyed while a film is open).
-class CFilmPlayer : public QObject {
+class FilmPlayer : public QObject {
     Q_OBJECT
 
 public:
@@ -40,11 +40,11 @@ public:
     // Silence on the volume scale (hundredths of a decibel, -10000 ... 0).
     static constexpr long kVolumeSilence = -10000;
 
-    explicit CFilmPlayer(QObject* parent = nullptr);
-    ~CFilmPlayer() override;
+    explicit FilmPlayer(QObject* parent = nullptr);
+    ~FilmPlayer() override;
 
-    CFilmPlayer(const CFilmPlayer&) = delete;
-    CFilmPlayer& operator=(const CFilmPlayer&) = delete;
+    FilmPlayer(const FilmPlayer&) = delete;
+    FilmPlayer& operator=(const FilmPlayer&) = delete;
 
     // Closes the current film, then loads `path` paused and in the stopped state. Blocks the UI
     // thread until mpv has loaded the film or given it up (it pumps only mpv's own events, never

@@ -68,7 +68,7 @@ private:
     // Declared first so that it outlives the player, which may still deliver
     // while it closes.
     EventForwarder forwarder_;
-    CFilmPlayer player_;
+    FilmPlayer player_;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The film pane's engine on libmpv: FilmEngine over CFilmPlayer.
+// The film pane's engine on libmpv: FilmEngine over FilmPlayer.
 
 #include <memory>
 

@@ -28,8 +28,8 @@
 #include "playback/film_view_texts.h"
 #include "playback/progress_slider.h"
 #include "widgets/stock_bitmaps.h"
-#include "widgets/strench_static.h"
-#include "widgets/x_static.h"
+#include "widgets/video_area.h"
+#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -55,8 +55,8 @@ T* withId(T* widget, int id) {
     return widget;
 }
 
-CxStatic* makeOverlayLabel(QWidget* parent, int id, const QString& text) {
-    auto* label = withId(new CxStatic(text, parent), id);
+OverlayLabel* makeOverlayLabel(QWidget* parent, int id, const QString& text) {
+    auto* label = withId(new OverlayLabel(text, parent), id);
     label->setTextColor(ColorFromColorRef(kLabelTextColour));
     label->setLabelFont("Arial", 16, 700);
     label->setCenterImage(true);
@@ -65,7 +65,7 @@ CxStatic* makeOverlayLabel(QWidget* parent, int id, const QString& text) {
 
 }  // namespace
 
-CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* parent,
+FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* parent,
                      Environment environment)
     : QWidget(parent),
       host_(host),
@@ -76,7 +76,7 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     // A click anywhere on the pane gives it the player's keys.
     setFocusPolicy(Qt::ClickFocus);
 
-    videoArea_ = withId(new CStrenchStatic(this), kVideoAreaId);
+    videoArea_ = withId(new VideoArea(this), kVideoAreaId);
     videoArea_->setPictureId(kIdlePictureId);
 
     playPause_ = withId(new QPushButton("play", this), kPlayPauseId);
@@ -114,19 +114,19 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setObjectName("refreshTimer");
     refreshTimer_->setInterval(kRefreshMs);
-    connect(refreshTimer_, &QTimer::timeout, this, &CFilmView::RefreshTick);
+    connect(refreshTimer_, &QTimer::timeout, this, &FilmView::RefreshTick);
 
-    connect(playPause_, &QPushButton::clicked, this, &CFilmView::PlayPause);
-    connect(stop_, &QPushButton::clicked, this, &CFilmView::StopFilm);
-    connect(previous_, &QPushButton::clicked, this, &CFilmView::PreviousFilm);
-    connect(next_, &QPushButton::clicked, this, &CFilmView::NextFilm);
-    connect(screenshot_, &QPushButton::clicked, this, &CFilmView::SaveScreenshot);
+    connect(playPause_, &QPushButton::clicked, this, &FilmView::PlayPause);
+    connect(stop_, &QPushButton::clicked, this, &FilmView::StopFilm);
+    connect(previous_, &QPushButton::clicked, this, &FilmView::PreviousFilm);
+    connect(next_, &QPushButton::clicked, this, &FilmView::NextFilm);
+    connect(screenshot_, &QPushButton::clicked, this, &FilmView::SaveScreenshot);
 
     // Paging and dragging hold the refresh off so the slider follows the user;
     // the end of the interaction seeks.
-    connect(progress_, &QSlider::sliderPressed, this, &CFilmView::stopRefresh);
-    connect(progress_, &QSlider::actionTriggered, this, &CFilmView::onProgressAction);
-    connect(progress_, &ProgressSlider::endTrack, this, &CFilmView::onProgressEndTrack);
+    connect(progress_, &QSlider::sliderPressed, this, &FilmView::stopRefresh);
+    connect(progress_, &QSlider::actionTriggered, this, &FilmView::onProgressAction);
+    connect(progress_, &ProgressSlider::endTrack, this, &FilmView::onProgressEndTrack);
     connect(volume_, &QSlider::valueChanged, this,
             [this](int value) { engine_->SetVolume(value); });
 
@@ -135,14 +135,14 @@ CFilmView::CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget
     qApp->installEventFilter(this);
 }
 
-CFilmView::~CFilmView() {
+FilmView::~FilmView() {
     if (qApp) qApp->removeEventFilter(this);
     refreshTimer_->stop();
     engine_->SetEventSink(nullptr);
     engine_->Close();
 }
 
-CFilmView::Environment CFilmView::DefaultEnvironment() {
+FilmView::Environment FilmView::DefaultEnvironment() {
     Environment environment;
     environment.dataFolder = [] { return QString::fromStdString(DataFolder()); };
     environment.readUnit = [] { return ReadUnit(); };
@@ -155,35 +155,35 @@ CFilmView::Environment CFilmView::DefaultEnvironment() {
     return environment;
 }
 
-QWidget* CFilmView::control(int id) const {
+QWidget* FilmView::control(int id) const {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->property("controlId").toInt() == id) return child;
     }
     return nullptr;
 }
 
-bool CFilmView::refreshTimerActive() const {
+bool FilmView::refreshTimerActive() const {
     return refreshTimer_->isActive();
 }
 
-bool CFilmView::filmLoaded() {
+bool FilmView::filmLoaded() {
     return engine_->GetVideoSize().has_value();
 }
 
-void CFilmView::startRefresh() {
+void FilmView::startRefresh() {
     refreshTimer_->start(kRefreshMs);
 }
 
-void CFilmView::stopRefresh() {
+void FilmView::stopRefresh() {
     refreshTimer_->stop();
 }
 
-void CFilmView::setProgress(int value) {
+void FilmView::setProgress(int value) {
     const QSignalBlocker block(progress_);
     progress_->setValue(value);
 }
 
-void CFilmView::OpenFilm(const QString& path) {
+void FilmView::OpenFilm(const QString& path) {
     videoArea_->setPictureId(kIdlePictureId);
     videoArea_->update();
 
@@ -231,20 +231,20 @@ void CFilmView::OpenFilm(const QString& path) {
     update();
 }
 
-QString CFilmView::GetDurationText() {
+QString FilmView::GetDurationText() {
     return fromUtf8(ClockText(engine_->GetDuration()));
 }
 
-int CFilmView::GetDurationSeconds() {
+int FilmView::GetDurationSeconds() {
     return engine_->GetDuration();
 }
 
-QString CFilmView::GetResolutionText() {
+QString FilmView::GetResolutionText() {
     const QSize size = engine_->GetVideoSize().value_or(QSize(0, 0));
     return QString("%1 x %2").arg(size.width()).arg(size.height());
 }
 
-void CFilmView::PlayPause() {
+void FilmView::PlayPause() {
     if (!filmLoaded()) return;
     if (engine_->IsRunning()) {
         engine_->Pause();
@@ -264,7 +264,7 @@ void CFilmView::PlayPause() {
     update();
 }
 
-void CFilmView::StopFilm() {
+void FilmView::StopFilm() {
     stopRefresh();
     setProgress(0);
     engine_->Stop();
@@ -276,20 +276,20 @@ void CFilmView::StopFilm() {
     update();
 }
 
-void CFilmView::showSecondAfterStop() {
+void FilmView::showSecondAfterStop() {
     // The picture is back at the start: time text and labels say so too.
     if (filmLoaded()) UpdateOverlay(0.0);
 }
 
-void CFilmView::PreviousFilm() {
+void FilmView::PreviousFilm() {
     host_.PlayPrevious(host_.CurrentFilm());
 }
 
-void CFilmView::NextFilm() {
+void FilmView::NextFilm() {
     host_.PlayNext(host_.CurrentFilm());
 }
 
-void CFilmView::SaveScreenshot() {
+void FilmView::SaveScreenshot() {
     const QString folder = environment_.dataFolder() + "screenshot/";
     if (!QFileInfo(folder).isDir()) QDir().mkdir(folder);
     const std::tm time = environment_.localTime();
@@ -320,11 +320,11 @@ void CFilmView::SaveScreenshot() {
     fail();
 }
 
-void CFilmView::ShowPlayState() {
+void FilmView::ShowPlayState() {
     if (filmLoaded() && engine_->IsRunning()) playPause_->setText(pauseText_);
 }
 
-void CFilmView::RefreshTick() {
+void FilmView::RefreshTick() {
     if (!filmLoaded()) return;
     const double position = engine_->GetPosition().value_or(0.0);
     const int value = ProgressValue(position, durationSeconds_);
@@ -332,7 +332,7 @@ void CFilmView::RefreshTick() {
     UpdateOverlay(position);
 }
 
-void CFilmView::UpdateOverlay(double position) {
+void FilmView::UpdateOverlay(double position) {
     if (position == 0.0) position = engine_->GetPosition().value_or(0.0);
     const int second = WholeSeconds(position);
     timeText_->setText(fromUtf8(ClockText(second)) + "/" + durationText_);
@@ -354,7 +354,7 @@ void CFilmView::UpdateOverlay(double position) {
     }
 }
 
-void CFilmView::OnGraphEvent(long code) {
+void FilmView::OnGraphEvent(long code) {
     if (code == 1) {
         engine_->SetPosition(0.0);
         engine_->Stop();
@@ -370,7 +370,7 @@ void CFilmView::OnGraphEvent(long code) {
     }
 }
 
-void CFilmView::onProgressAction(int action) {
+void FilmView::onProgressAction(int action) {
     switch (action) {
         case QAbstractSlider::SliderPageStepAdd:
         case QAbstractSlider::SliderPageStepSub:
@@ -384,7 +384,7 @@ void CFilmView::onProgressAction(int action) {
     }
 }
 
-void CFilmView::onProgressEndTrack() {
+void FilmView::onProgressEndTrack() {
     if (!filmLoaded()) return;
     stopRefresh();
     const int value = progress_->value();
@@ -395,7 +395,7 @@ void CFilmView::onProgressEndTrack() {
     seekTo(ProgressPosition(value, durationSeconds_));
 }
 
-void CFilmView::seekTo(double seconds) {
+void FilmView::seekTo(double seconds) {
     stopRefresh();
     // The user aims at a second of the film: the exact frame, not the key frame before it.
     engine_->setPositionExact(seconds);
@@ -407,7 +407,7 @@ void CFilmView::seekTo(double seconds) {
     UpdateOverlay(seconds);
 }
 
-void CFilmView::seekBy(double seconds) {
+void FilmView::seekBy(double seconds) {
     if (!filmLoaded()) return;
     const double target = std::max(0.0, engine_->GetPosition().value_or(0.0) + seconds);
     // Past the end is the end, as the slider released at its far right.
@@ -419,7 +419,7 @@ void CFilmView::seekBy(double seconds) {
     seekTo(target);
 }
 
-bool CFilmView::HandleKey(int key) {
+bool FilmView::HandleKey(int key) {
     switch (key) {
         case Qt::Key_Space:
             PlayPause();
@@ -460,7 +460,7 @@ bool CFilmView::HandleKey(int key) {
     }
 }
 
-bool CFilmView::isPlayerKey(const QKeyEvent& event) const {
+bool FilmView::isPlayerKey(const QKeyEvent& event) const {
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier) return false;
     switch (event.key()) {
@@ -480,11 +480,11 @@ bool CFilmView::isPlayerKey(const QKeyEvent& event) const {
     }
 }
 
-void CFilmView::ShowMessage(const QString& text) {
+void FilmView::ShowMessage(const QString& text) {
     QMessageBox::information(this, kMessageTitle, text, QMessageBox::Ok);
 }
 
-void CFilmView::layoutControls() {
+void FilmView::layoutControls() {
     const int w = width();
     const int h = height();
     const auto place = [](QWidget* widget, int x, int y, int cx, int cy) {
@@ -509,7 +509,7 @@ void CFilmView::layoutControls() {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->update();
 }
 
-void CFilmView::fitPositionLabel() {
+void FilmView::fitPositionLabel() {
     const int room = width() - kSpeedLabelRight - kLabelPadding;
     const auto needed = [this](const QFont& font) {
         const QFontMetrics metrics(font);
@@ -531,12 +531,12 @@ void CFilmView::fitPositionLabel() {
     if (positionLabel_->geometry() != wantedRect) positionLabel_->setGeometry(wantedRect);
 }
 
-void CFilmView::resizeEvent(QResizeEvent* event) {
+void FilmView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutControls();
 }
 
-void CFilmView::paintEvent(QPaintEvent*) {
+void FilmView::paintEvent(QPaintEvent*) {
     const std::optional<int> state = engine_->GetState();
     if (state == FilmEngine::Running || state == FilmEngine::Paused) return;
     static const QImage idle = StockBitmap(kIdlePictureId);
@@ -544,15 +544,15 @@ void CFilmView::paintEvent(QPaintEvent*) {
     painter.drawImage(QRect(0, 0, width(), height() - 167), idle);
 }
 
-void CFilmView::dragEnterEvent(QDragEnterEvent* event) {
+void FilmView::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void CFilmView::dragMoveEvent(QDragMoveEvent* event) {
+void FilmView::dragMoveEvent(QDragMoveEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void CFilmView::dropEvent(QDropEvent* event) {
+void FilmView::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
     for (const QUrl& url : event->mimeData()->urls()) {
@@ -562,7 +562,7 @@ void CFilmView::dropEvent(QDropEvent* event) {
     }
 }
 
-bool CFilmView::eventFilter(QObject* watched, QEvent* event) {
+bool FilmView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         // The pane's own keys, or the full-screen picture's, which it hands to the video area.
         auto* target = qobject_cast<QWidget*>(watched);
@@ -581,7 +581,7 @@ bool CFilmView::eventFilter(QObject* watched, QEvent* event) {
     return handleDoubleClick(target, mouse->position());
 }
 
-bool CFilmView::handleDoubleClick(QWidget* target, const QPointF& position) {
+bool FilmView::handleDoubleClick(QWidget* target, const QPointF& position) {
     // Only the pane's own clicks count. The full-screen picture is a window of
     // its own, but it hands its clicks on to the video area, so they come here
     // as the area's; other windows (a message box, say) keep theirs.

@@ -23,11 +23,11 @@ class QTimer;
 
 namespace tesmira {
 
-class CStrenchStatic;
-class CxStatic;
+class VideoArea;
+class OverlayLabel;
 class ProgressSlider;
 
-class CFilmView : public QWidget {
+class FilmView : public QWidget {
     Q_OBJECT
     // Filled by the language pack (keys IDD104_1000_0 and IDD104_1000_1).
     Q_PROPERTY(QString playText READ playText WRITE setPlayText)
@@ -67,9 +67,9 @@ public:
     static Environment DefaultEnvironment();
 
     // Without an engine the pane makes its libmpv one.
-    explicit CFilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
+    explicit FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
                        QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
-    ~CFilmView() override;
+    ~FilmView() override;
 
     // Opens the film in the engine and starts playing it.
     void OpenFilm(const QString& path);
@@ -149,7 +149,7 @@ private:
     QString durationText_ = "00:00:00";
     QFont positionFont_;
 
-    CStrenchStatic* videoArea_ = nullptr;
+    VideoArea* videoArea_ = nullptr;
     QPushButton* playPause_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* previous_ = nullptr;
@@ -159,8 +159,8 @@ private:
     QSlider* volume_ = nullptr;
     QLabel* speaker_ = nullptr;
     QLabel* timeText_ = nullptr;
-    CxStatic* speedLabel_ = nullptr;
-    CxStatic* positionLabel_ = nullptr;
+    OverlayLabel* speedLabel_ = nullptr;
+    OverlayLabel* positionLabel_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
 };
 

@@ -13,7 +13,7 @@
 
 namespace tesmira {
 
-class CFilmView;
+class FilmView;
 
 class StandaloneHost : public FilmHost {
 public:
@@ -21,7 +21,7 @@ public:
 
     explicit StandaloneHost(MessageSink showMessage = nullptr);
 
-    void setView(CFilmView* view) { view_ = view; }
+    void setView(FilmView* view) { view_ = view; }
     const QStringList& films() const { return films_; }
 
     int AddFileToList(const QString& path) override;
@@ -39,7 +39,7 @@ private:
     void playNeighbour(const QString& path, int step);
 
     MessageSink showMessage_;
-    CFilmView* view_ = nullptr;
+    FilmView* view_ = nullptr;
     QStringList films_;
     QString currentFilm_;
     std::vector<VIDEO_SYNC_OUTPUT_T> records_;

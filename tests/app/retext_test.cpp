@@ -11,7 +11,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include "app/about_dlg.h"
+#include "app/about_box.h"
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/language_pack.h"
@@ -40,7 +40,7 @@ std::string Utf16File(const std::string& utf8) {
 }
 
 // A static-like control of our own, as the overlay label is.
-class TestStatic : public QWidget {
+class TestLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
 public:
@@ -190,7 +190,7 @@ TEST_F(ReText, WindowChildrenByKindAndControlId) {
     list->setProperty(kControlIdProperty, 1003);
     list->setColumnCount(8);
     list->setHeaderLabels({"0", "1", "2", "3", "4", "5", "6", "7"});
-    auto* custom = new TestStatic(panel);
+    auto* custom = new TestLabel(panel);
     custom->setProperty(kControlIdProperty, 1001);
 
     ApplyLanguage("ru");
@@ -281,7 +281,7 @@ TEST_F(ReText, PaneInsideAWindowKeepsItsOwnTexts) {
 
 TEST_F(ReText, AboutBoxTextsFollowTheLanguage) {
     {
-        CAboutDlg about;  // first start: English
+        AboutBox about;  // first start: English
         EXPECT_EQ(about.windowTitle(), "Tesmira");
         ASSERT_TRUE(about.line(1018));
         EXPECT_EQ(about.line(1018)->text(), "Tesmira");
@@ -290,13 +290,13 @@ TEST_F(ReText, AboutBoxTextsFollowTheLanguage) {
         EXPECT_EQ(CurrentLanguageFile(), dir.path() + "/Language/Multi_eng.ini");
     }
     ASSERT_TRUE(WriteLanguage("fr"));
-    CAboutDlg french;
+    AboutBox french;
     EXPECT_EQ(french.windowTitle(), "environ Tesmira");
     // No contact lines in French: the template's lines stay.
     EXPECT_EQ(french.line(1020)->text(), "Phone: +1 555 0100");
     EXPECT_EQ(french.line(1019)->text(), "");
     ASSERT_TRUE(WriteLanguage("zh-TW"));
-    CAboutDlg chinese;
+    AboutBox chinese;
     EXPECT_TRUE(chinese.line(1020)->text().startsWith(QString::fromUtf8("\u96fb\u8a71")));
 }
 

@@ -15,8 +15,8 @@
 #include "app/ini_profile.h"
 #include "app/language_pack.h"
 #include "app/retext.h"
-#include "filelist/film_name.h"
-#include "filelist/list_ctrl_ex.h"
+#include "filelist/film_list_pane.h"
+#include "filelist/sortable_list_view.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -66,7 +66,7 @@ protected:
     }
     QStringList row(int r) const {
         QStringList cells;
-        for (int c = 0; c < CFilmName::kColumnCount; ++c) cells << list.GetItemText(r, c);
+        for (int c = 0; c < FilmListPane::kColumnCount; ++c) cells << list.GetItemText(r, c);
         return cells;
     }
     QStringList column(int c) const {
@@ -100,9 +100,9 @@ protected:
         void contextMenuEvent(QContextMenuEvent*) override { ++menus; }
     } window;
     QVBoxLayout* layout = new QVBoxLayout(&window);
-    CFilmName pane{host, &window};
+    FilmListPane pane{host, &window};
     QLineEdit* edit = new QLineEdit(&window);
-    CListCtrlEx& list = pane.List();
+    SortableListView& list = pane.List();
 };
 
 TEST_F(FilmListTest, SixSortableColumnsPathHiddenTwentyPixelRows) {
@@ -134,7 +134,7 @@ TEST_F(FilmListTest, ReTextingSetsTheSixHeaders) {
     ClearProfileCache();
     SetDataFolder(data.path().toStdString());
     ApplyLanguage("fr");
-    ReTextWindow(&pane, CFilmName::kDialogId);
+    ReTextWindow(&pane, FilmListPane::kDialogId);
     SetDataFolder("");
     EXPECT_EQ(headers(), QString::fromUtf8("Chemin|Nom|La longueur de la vid\u00e9o|Heure de "
                                            "cr\u00e9ation|Taille de fichier|R\u00e9solution")

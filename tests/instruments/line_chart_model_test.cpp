@@ -35,7 +35,7 @@ TEST(LineChartModel, DefaultsBeforeAnyFilm) {
     EXPECT_TRUE(m.LegendShown());
     m.SampleAxis().grid = 0;
     EXPECT_FALSE(m.LegendShown());
-    const CLine& line = m.AddLine(Rgb(1, 2, 3));
+    const ChartLine& line = m.AddLine(Rgb(1, 2, 3));
     EXPECT_EQ(line.shown, 1);
     EXPECT_EQ(line.penStyle, 0);
     EXPECT_EQ(line.penWidth, 2);

@@ -19,16 +19,16 @@
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/settings.h"
-#include "filelist/film_name.h"
-#include "filelist/list_ctrl_ex.h"
-#include "instruments/gsensor_view.h"
-#include "mainwnd/ziv_dlg.h"
+#include "filelist/film_list_pane.h"
+#include "filelist/sortable_list_view.h"
+#include "instruments/instrument_pane.h"
+#include "mainwnd/main_window.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 #include "playback/fake_film.h"
 #include "playback/film_view.h"
 #include "support/test_films.h"
-#include "widgets/x_static.h"
+#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -51,9 +51,9 @@ struct RecordingPage : MapPage {
     }
 };
 
-class Window : public CZivDlg {
+class Window : public MainWindow {
 public:
-    using CZivDlg::CZivDlg;
+    using MainWindow::MainWindow;
     QStringList chosen;
     QStringList messages;
 
@@ -96,7 +96,7 @@ protected:
     // track goes to `page`; the map pane's check asks `checkHost` (the answering
     // provider when empty).
     Window& make(int duration = 120, const std::string& checkHost = {}) {
-        CZivDlg::Options options;
+        MainWindow::Options options;
         options.makeEngine = [this, duration] {
             auto made = std::make_unique<FakeEngine>();
             made->duration = duration;
@@ -111,8 +111,8 @@ protected:
         return *window;
     }
 
-    CFilmName& list() { return *window->filmList(); }
-    CGsensorView& dials() { return *window->instrumentView(); }
+    FilmListPane& list() { return *window->filmList(); }
+    InstrumentPane& dials() { return *window->instrumentView(); }
     QString listText(int row, int column) { return list().List().GetItemText(row, column); }
 
     QTemporaryDir data;
@@ -173,18 +173,18 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     Window& w = make(120);
     w.InitDialog({});
     w.chosen = {a, films.path() + "/notes.Mp4", b};
-    w.OnCommand(CZivDlg::kCmdOpen);
+    w.OnCommand(MainWindow::kCmdOpen);
 
     ASSERT_EQ(list().List().GetItemCount(), 2);
-    EXPECT_EQ(listText(0, CFilmName::kPathColumn), b);
-    EXPECT_EQ(listText(1, CFilmName::kPathColumn), a);
+    EXPECT_EQ(listText(0, FilmListPane::kPathColumn), b);
+    EXPECT_EQ(listText(1, FilmListPane::kPathColumn), a);
     EXPECT_EQ(w.CurrentFilm(), b);
     EXPECT_TRUE(list().List().IsItemSelected(0));
     EXPECT_EQ(engine->calls.filter("Open").last(), "Open " + b);
     // The list row got the film's texts once it was open.
-    EXPECT_EQ(listText(0, CFilmName::kTimeColumn), "00:02:00");
-    EXPECT_EQ(listText(0, CFilmName::kResolutionColumn), "1280 x 720");
-    EXPECT_EQ(listText(0, CFilmName::kSizeColumn), "0");
+    EXPECT_EQ(listText(0, FilmListPane::kTimeColumn), "00:02:00");
+    EXPECT_EQ(listText(0, FilmListPane::kResolutionColumn), "1280 x 720");
+    EXPECT_EQ(listText(0, FilmListPane::kSizeColumn), "0");
 
     // The page: stop, 180 points (the one without a fix as V,V), play every 666 ms.
     EXPECT_EQ(page.calls.first(), "stop()");
@@ -279,19 +279,19 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     Window& w = make();
     w.InitDialog({});
     EXPECT_EQ(w.windowTitle(), "Tesmira");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdUnitKmh)->isChecked());
     EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "File");
 
-    w.OnCommand(CZivDlg::kCmdLanguageFr);
+    w.OnCommand(MainWindow::kCmdLanguageFr);
     EXPECT_EQ(ReadLanguage(), "fr");
     EXPECT_EQ(w.windowTitle(), "Tesmira | Tesmira");
     EXPECT_EQ(w.menuBar()->actions().at(0)->text(), "Fichier");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdLanguageFr)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdLanguageEn)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdLanguageFr)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdLanguageEn)->isChecked());
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
-    auto* stop = qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kStopId));
+    auto* stop = qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kStopId));
     ASSERT_TRUE(stop);
     EXPECT_NE(stop->text(), "stop");  // the film pane re-texted as its own dialog
     const QString header = w.filmList()->List().model()->headerData(1, Qt::Horizontal).toString();
@@ -301,53 +301,53 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     const QString film = CopyFilm(Type60Film(180), films.path(), "u.mp4");
     w.PlayFile(film);
     w.filmView()->RefreshTick();
-    auto* speed = qobject_cast<CxStatic*>(w.filmView()->control(CFilmView::kSpeedLabelId));
+    auto* speed = qobject_cast<OverlayLabel*>(w.filmView()->control(FilmView::kSpeedLabelId));
     ASSERT_TRUE(speed);
     EXPECT_TRUE(speed->text().endsWith("KM")) << speed->text().toStdString();
-    w.OnCommand(CZivDlg::kCmdUnitMph);
+    w.OnCommand(MainWindow::kCmdUnitMph);
     EXPECT_EQ(ReadUnit(), "MPH");
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdUnitMph)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdUnitKmh)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdUnitMph)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdUnitKmh)->isChecked());
     EXPECT_TRUE(speed->text().endsWith("M") && !speed->text().endsWith("KM"))
         << speed->text().toStdString();
 
     // Baidu and back: the settings' map value follows.
     // Re-texting while the film runs leaves the button offering to pause.
-    w.OnCommand(CZivDlg::kCmdLanguageRu);
+    w.OnCommand(MainWindow::kCmdLanguageRu);
     auto* playPause =
-        qobject_cast<QAbstractButton*>(w.filmView()->control(CFilmView::kPlayPauseId));
+        qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kPlayPauseId));
     EXPECT_EQ(playPause->text(), w.filmView()->pauseText());
     EXPECT_NE(playPause->text(), w.filmView()->playText());
-    w.OnCommand(CZivDlg::kCmdLanguageFr);
+    w.OnCommand(MainWindow::kCmdLanguageFr);
 
-    w.OnCommand(CZivDlg::kCmdMapBaidu);
+    w.OnCommand(MainWindow::kCmdMapBaidu);
     EXPECT_EQ(ReadMap(), "baidu");
     EXPECT_EQ(MapProvider(), kMapBaidu);
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 160; }));
-    w.OnCommand(CZivDlg::kCmdMapGoogle);
+    w.OnCommand(MainWindow::kCmdMapGoogle);
     EXPECT_EQ(ReadMap(), "google");
     EXPECT_EQ(MapProvider(), kMapGoogle);
     EXPECT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == 176; }));
 
     // OpenStreetMap: checked alone, kept in the settings, shown at once and again after a
     // language change and a restart.
-    w.OnCommand(CZivDlg::kCmdMapOsm);
+    w.OnCommand(MainWindow::kCmdMapOsm);
     EXPECT_EQ(ReadMap(), "osm");
     EXPECT_EQ(MapProvider(), kMapOsm);
     EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapBaidu)->isChecked());
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
-    w.OnCommand(CZivDlg::kCmdLanguageEn);
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapBaidu)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    w.OnCommand(MainWindow::kCmdLanguageEn);
     EXPECT_EQ(w.mapView()->ShownPageId(), kOsmPageId);
-    EXPECT_EQ(w.commandAction(CZivDlg::kCmdMapOsm)->text(), "OpenStreetMap");
+    EXPECT_EQ(w.commandAction(MainWindow::kCmdMapOsm)->text(), "OpenStreetMap");
     SetMapProvider(kMapGoogle);
     Window& again = make();
     again.InitDialog({});
     EXPECT_EQ(MapProvider(), kMapOsm);
-    EXPECT_TRUE(again.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
-    EXPECT_FALSE(again.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
+    EXPECT_TRUE(again.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    EXPECT_FALSE(again.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
 }
 
 TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMarkersSecond) {
@@ -357,18 +357,18 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
     w.PlayFile(film);
     const QStringList googleTexts = page.calls.filter("path_plot(");
     ASSERT_EQ(googleTexts.size(), 30);
-    CHtmlCtrl& browser = w.mapView()->HtmlCtrl();
+    BrowserView& browser = w.mapView()->HtmlCtrl();
     // Switches, then waits until the new page has loaded; what it was sent since.
     const auto sentAfter = [&](const std::function<void()>& change) {
         page.calls.clear();
-        QSignalSpy ready(&browser, &CHtmlCtrl::pageReady);
+        QSignalSpy ready(&browser, &BrowserView::pageReady);
         change();
         EXPECT_TRUE(maptest::WaitFor([&] { return ready.count() > 0; }, 8000));
         return page.calls;
     };
 
     engine->position = 12.4;  // running
-    QStringList sent = sentAfter([&] { w.OnCommand(CZivDlg::kCmdMapBaidu); });
+    QStringList sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdMapBaidu); });
     ASSERT_EQ(sent.size(), 32) << sent.join(' ').toStdString();
     EXPECT_EQ(sent.first(), "stop()");
     EXPECT_EQ(sent.last(), "play(12,1000)");
@@ -379,11 +379,11 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
     // Paused: the marker waits at the film's second.
     w.filmView()->PlayPause();
     engine->position = 20.7;
-    sent = sentAfter([&] { w.OnCommand(CZivDlg::kCmdLanguageFr); });
+    sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdLanguageFr); });
     EXPECT_EQ(sent.filter("path_plot("), baiduTexts);
     EXPECT_EQ(sent.mid(sent.size() - 2), QStringList({"play(20,1000)", "pause()"}));
 
-    sent = sentAfter([&] { w.OnCommand(CZivDlg::kCmdMapGoogle); });
+    sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdMapGoogle); });
     EXPECT_EQ(sent.filter("path_plot("), googleTexts);
     EXPECT_EQ(sent.last(), "pause()");
 }
@@ -401,9 +401,9 @@ TEST_F(MainWindowTest, TheOfflinePagesLinkSelectsOpenStreetMapAsTheMenuDoes) {
     ASSERT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == kOsmPageId; }));
     EXPECT_EQ(ReadMap(), "osm");
     EXPECT_EQ(MapProvider(), kMapOsm);
-    EXPECT_TRUE(w.commandAction(CZivDlg::kCmdMapOsm)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapGoogle)->isChecked());
-    EXPECT_FALSE(w.commandAction(CZivDlg::kCmdMapBaidu)->isChecked());
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapBaidu)->isChecked());
 }
 
 TEST_F(MainWindowTest, CommandLineFilms) {
@@ -433,7 +433,7 @@ TEST_F(MainWindowTest, CommandLineFilms) {
 
 TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
     const QString film = CopyFilm(Type60Film(20), films.path(), "start.mp4");
-    CZivDlg::Options options;
+    MainWindow::Options options;
     options.makeEngine = [this] {
         auto made = std::make_unique<FakeEngine>();
         made->duration = 20;

@@ -15,7 +15,7 @@
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/settings.h"
-#include "mainwnd/ziv_dlg.h"
+#include "mainwnd/main_window.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 
@@ -28,7 +28,7 @@ struct PanePixels {
 };
 
 // What the screen shows of the map pane's browser now.
-PanePixels CountPanePixels(CZivDlg& window) {
+PanePixels CountPanePixels(MainWindow& window) {
     QWidget& browser = window.mapView()->HtmlCtrl();
     const QPoint at = browser.mapToGlobal(QPoint(0, 0));
     const QImage shot = QGuiApplication::primaryScreen()
@@ -56,7 +56,7 @@ TEST(OsmEndToEnd, TheDemoTrackAndMarkerShowWithinSecondsWithoutANetwork) {
 
     QElapsedTimer clock;
     clock.start();
-    auto window = std::make_unique<CZivDlg>();
+    auto window = std::make_unique<MainWindow>();
     window->InitDialog({QStringLiteral(TESMIRA_DEMO_FILM)});
     window->show();
     ASSERT_EQ(window->mapView()->ShownPageId(), kOsmPageId);

@@ -18,7 +18,7 @@
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/settings.h"
-#include "map/google_map_view.h"
+#include "map/map_pane.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
@@ -106,17 +106,17 @@ protected:
         }
     }
 
-    static CGoogleMapView* MakePane() {
+    static MapPane* MakePane() {
         const std::string host = server->Host().toStdString();
-        auto* view = new CGoogleMapView(
+        auto* view = new MapPane(
             nullptr, {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}});
         view->resize(400, 300);
         view->show();
         return view;
     }
     // Loads `id` through the check and waits for the page shown.
-    static int LoadAndWait(CGoogleMapView* view, int id, int timeoutMs = 6000) {
-        QSignalSpy ready(&view->HtmlCtrl(), &CHtmlCtrl::pageReady);
+    static int LoadAndWait(MapPane* view, int id, int timeoutMs = 6000) {
+        QSignalSpy ready(&view->HtmlCtrl(), &BrowserView::pageReady);
         view->LoadMapPage(id);
         if (!WaitFor([&] { return ready.count() > 0; }, timeoutMs)) return 0;
         return MapPageIdFromUrl(ready.last()[0].toUrl());
@@ -125,15 +125,15 @@ protected:
 
     static QTemporaryDir* dataDir;
     static CheckServer* server;
-    static CGoogleMapView* pane;
+    static MapPane* pane;
 };
 QTemporaryDir* MapHostTest::dataDir = nullptr;
 CheckServer* MapHostTest::server = nullptr;
-CGoogleMapView* MapHostTest::pane = nullptr;
+MapPane* MapHostTest::pane = nullptr;
 
 TEST_F(MapHostTest, ThePaneOpensWithTheSettingsPageAndKeepsCallsUntilItIsReady) {
     // The suite's pane was made before any page was ready; calls made now wait too.
-    auto view = std::unique_ptr<CGoogleMapView>(MakePane());
+    auto view = std::unique_ptr<MapPane>(MakePane());
     EXPECT_FALSE(view->HtmlCtrl().IsPageReady());
     view->CallPageFunction("stop");
     view->CallPageFunction("path_plot", {"37.5", "55.8"});
@@ -151,7 +151,7 @@ TEST_F(MapHostTest, ThePaneOpensWithTheSettingsPageAndKeepsCallsUntilItIsReady) 
 TEST_F(MapHostTest, TheProviderSettingChoosesBaiduWhateverTheLanguage) {
     ASSERT_TRUE(WriteMap("baidu"));
     ASSERT_TRUE(WriteLanguage("ru"));
-    auto view = std::unique_ptr<CGoogleMapView>(MakePane());
+    auto view = std::unique_ptr<MapPane>(MakePane());
     ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
     EXPECT_EQ(view->ShownPageId(), 160);
     ASSERT_TRUE(WriteMap("google"));
@@ -168,7 +168,7 @@ TEST_F(MapHostTest, OsmChoiceShowsItsPageAtOnceWithTheUsersTilesAndNoCheck) {
     server->answer = Answer::Silent;
     pane->LoadMapPage(156);
     ASSERT_TRUE(WaitFor([] { return server->requests.size() == 1; }));
-    auto view = std::unique_ptr<CGoogleMapView>(MakePane());
+    auto view = std::unique_ptr<MapPane>(MakePane());
     EXPECT_EQ(view->ShownPageId(), kOsmPageId);
     pane->LoadMapPage(kOsmPageId);
     ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
@@ -243,7 +243,7 @@ TEST_F(MapHostTest, NoAnswerGivesTheOfflinePageAfterThreeSecondsWhileTheWindowRu
 
 TEST_F(MapHostTest, ANewerLoadReplacesACheckStillRunning) {
     server->answer = Answer::Silent;
-    QSignalSpy ready(&pane->HtmlCtrl(), &CHtmlCtrl::pageReady);
+    QSignalSpy ready(&pane->HtmlCtrl(), &BrowserView::pageReady);
     pane->LoadMapPage(156);
     WaitFor([] { return false; }, 300);
     server->answer = Answer::Status200;
@@ -276,8 +276,8 @@ TEST_F(MapHostTest, ArgumentTextsArriveInThePageUnchanged) {
 
 TEST_F(MapHostTest, AppLinksAreCancelledOkAcceptsThePaneAndAProviderIsAskedFor) {
     ASSERT_EQ(LoadAndWait(pane, 156), 156);
-    QSignalSpy accepted(pane, &CGoogleMapView::accepted);
-    QSignalSpy chosen(pane, &CGoogleMapView::mapChosen);
+    QSignalSpy accepted(pane, &MapPane::accepted);
+    QSignalSpy chosen(pane, &MapPane::mapChosen);
     for (const char* link : {"app:other", "APP:OK", "app:OSM"}) {
         Js(QStringLiteral("location.href = '%1'").arg(link));
         WaitFor([] { return false; }, 300);
@@ -291,7 +291,7 @@ TEST_F(MapHostTest, AppLinksAreCancelledOkAcceptsThePaneAndAProviderIsAskedFor) 
 
 TEST_F(MapHostTest, TheMapShowsNoScrollBarsAndNoContextMenu) {
     ASSERT_EQ(LoadAndWait(pane, 156), 156);
-    EXPECT_EQ(pane->HtmlCtrl().geometry(), QRect(0, CGoogleMapView::kBandHeight, 400, 300 - 45));
+    EXPECT_EQ(pane->HtmlCtrl().geometry(), QRect(0, MapPane::kBandHeight, 400, 300 - 45));
     Js("document.body.style.width = '5000px'; document.body.style.height = '5000px'");
     EXPECT_EQ(Js("window.innerWidth - document.documentElement.clientWidth").toInt(), 0);
     EXPECT_EQ(Js("window.innerHeight - document.documentElement.clientHeight").toInt(), 0);

@@ -10,7 +10,7 @@
 
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/my_html_ctrl.h"
+#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace tesmira {
@@ -26,7 +26,7 @@ protected:
     void SetUp() override { maptest::SetStandInsServed(true); }
 
     static void Load(int id) {
-        QSignalSpy ready(ctrl, &CHtmlCtrl::pageReady);
+        QSignalSpy ready(ctrl, &BrowserView::pageReady);
         ctrl->Navigate(MapPageUrl(id), FindMapPage(id)->hasPageFunctions);
         ASSERT_TRUE(WaitFor([&] { return ready.count() > 0; })) << "page " << id;
     }
@@ -257,7 +257,7 @@ TEST_F(MapPageTest, OfflinePageShowsItsMessageAndALinkToOpenStreetMapAndHasNoScr
 }
 
 TEST_F(MapPageTest, AnUnknownIdIsNotServed) {
-    QSignalSpy ready(ctrl, &CHtmlCtrl::pageReady);
+    QSignalSpy ready(ctrl, &BrowserView::pageReady);
     ctrl->Navigate(QUrl("res://tesmira/155"));
     WaitFor([] { return false; }, 500);
     EXPECT_EQ(ready.count(), 0);

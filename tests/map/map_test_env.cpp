@@ -157,10 +157,10 @@ AnsweringServer::AnsweringServer() {
     });
 }
 
-CMyHtmlCtrl* PageBrowserTest::ctrl = nullptr;
+MapBrowser* PageBrowserTest::ctrl = nullptr;
 
 void PageBrowserTest::SetUpTestSuite() {
-    ctrl = new CMyHtmlCtrl;
+    ctrl = new MapBrowser;
     ctrl->resize(400, 300);
     ctrl->show();
 }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "map/my_html_ctrl.h"
+#include "map/map_browser.h"
 
 class QWebEnginePage;
 
@@ -69,7 +69,7 @@ protected:
     // Sends points given as "lat,lng" (or "V") the way the host does.
     static void Plot(const QStringList& points);
 
-    static CMyHtmlCtrl* ctrl;
+    static MapBrowser* ctrl;
 };
 
 }  // namespace tesmira::maptest

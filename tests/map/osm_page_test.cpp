@@ -13,7 +13,7 @@
 
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/my_html_ctrl.h"
+#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace tesmira {
@@ -32,7 +32,7 @@ protected:
     }
 
     static void Load(const QUrl& url) {
-        QSignalSpy ready(ctrl, &CHtmlCtrl::pageReady);
+        QSignalSpy ready(ctrl, &BrowserView::pageReady);
         ctrl->Navigate(url);
         ASSERT_TRUE(WaitFor([&] { return ready.count() > 0; })) << url.toString().toStdString();
         ASSERT_EQ(Js("inited").toInt(), 1);

@@ -111,7 +111,7 @@ TEST(SaveCurrentImageTest, WritesTheShownFrameAndReplacesOldFiles) {
     }
     QWidget owner;
     owner.resize(320, 240);
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner, nullptr));
     // The first frame is decoded shortly after the film opens.
     ASSERT_TRUE(test::pumpUntil([&] { return player.SaveCurrentImage(path); }));

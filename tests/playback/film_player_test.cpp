@@ -71,12 +71,12 @@ private:
     int saved_ = -1;
 };
 
-double position(const CFilmPlayer& player) {
+double position(const FilmPlayer& player) {
     double seconds = -1.0;
     return player.GetPosition(seconds) ? seconds : -1.0;
 }
 
-int state(const CFilmPlayer& player) {
+int state(const FilmPlayer& player) {
     int value = -1;
     return player.GetState(value) ? value : -1;
 }
@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(FilmPlayerTest, FreshEngineFailsQueriesAndClosesAtOnce) {
-    CFilmPlayer player;
+    FilmPlayer player;
     EXPECT_TRUE(player.Close());
     int state = -1, w = 0, h = 0;
     double pos = 0;
@@ -114,7 +114,7 @@ TEST_F(FilmPlayerTest, FreshEngineFailsQueriesAndClosesAtOnce) {
 TEST_F(FilmPlayerTest, OpenedFilmReportsDurationSizeAndStates) {
     const QString film = test::patternFilm(59.9);
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     EXPECT_EQ(player.GetDuration(), 59);
     int w = 0, h = 0;
@@ -122,24 +122,24 @@ TEST_F(FilmPlayerTest, OpenedFilmReportsDurationSizeAndStates) {
     EXPECT_EQ(w, 320);
     EXPECT_EQ(h, 240);
     // Opened films wait, stopped, for the caller to run them.
-    EXPECT_EQ(state(player), CFilmPlayer::kStopped);
+    EXPECT_EQ(state(player), FilmPlayer::kStopped);
     EXPECT_FALSE(player.IsRunning());
     EXPECT_EQ(player.videoWidget()->parentWidget(), &owner());
 
     ASSERT_TRUE(player.Run());
-    EXPECT_EQ(state(player), CFilmPlayer::kRunning);
+    EXPECT_EQ(state(player), FilmPlayer::kRunning);
     EXPECT_TRUE(player.IsRunning());
     EXPECT_TRUE(player.Run());  // already running
     EXPECT_TRUE(pumpUntil([&] { return position(player) > 0.5; }));
 
     ASSERT_TRUE(player.Pause());
-    EXPECT_EQ(state(player), CFilmPlayer::kPaused);
+    EXPECT_EQ(state(player), FilmPlayer::kPaused);
     const double paused = position(player);
     pumpFor(300);
     EXPECT_NEAR(position(player), paused, 0.01);
 
     ASSERT_TRUE(player.Stop());
-    EXPECT_EQ(state(player), CFilmPlayer::kStopped);
+    EXPECT_EQ(state(player), FilmPlayer::kStopped);
     EXPECT_DOUBLE_EQ(position(player), 0.0);
     EXPECT_TRUE(pumpUntil([&] { return position(player) >= 0.0 && position(player) < 0.2; }));
     pumpFor(200);
@@ -155,7 +155,7 @@ TEST_F(FilmPlayerTest, OpenedFilmReportsDurationSizeAndStates) {
 TEST_F(FilmPlayerTest, SeeksToKeyFrameNearTarget) {
     const QString film = test::patternFilm(59.9);
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     ASSERT_TRUE(player.SetPosition(12.5));
     // The requested position is reported until the seek is done.
@@ -185,7 +185,7 @@ TEST_F(FilmPlayerTest, SeeksToKeyFrameNearTarget) {
 TEST_F(FilmPlayerTest, CompletionIsReportedOncePerEnd) {
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     ASSERT_TRUE(player.Run());
     ASSERT_TRUE(pumpUntil([&] { return !recorder_.codes.empty(); }));
@@ -206,11 +206,11 @@ TEST_F(FilmPlayerTest, CompletionIsReportedOncePerEnd) {
 
 // Plays `film` to its end without letting the engine's notification through, then hands the
 // engine's pending mpv events to it so that the notification is queued but not delivered.
-void playToEndUndelivered(CFilmPlayer& player) {
+void playToEndUndelivered(FilmPlayer& player) {
     ASSERT_TRUE(player.Run());
     // At the end the film holds its last frame, paused. No Qt events are processed meanwhile.
-    for (int i = 0; i < 300 && state(player) != CFilmPlayer::kPaused; ++i) QThread::msleep(50);
-    ASSERT_EQ(state(player), CFilmPlayer::kPaused);
+    for (int i = 0; i < 300 && state(player) != FilmPlayer::kPaused; ++i) QThread::msleep(50);
+    ASSERT_EQ(state(player), FilmPlayer::kPaused);
     QThread::msleep(100);
     // Runs the queued drain; what it queues in turn waits for the next round.
     QCoreApplication::sendPostedEvents(&player, QEvent::MetaCall);
@@ -219,7 +219,7 @@ void playToEndUndelivered(CFilmPlayer& player) {
 TEST_F(FilmPlayerTest, NoEventOfAnEarlierFilmAfterOpenOrClose) {
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
 
     // Control: left alone, the queued completion arrives.
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
@@ -250,7 +250,7 @@ TEST_F(FilmPlayerTest, NoEventOfAnEarlierFilmAfterOpenOrClose) {
 TEST_F(FilmPlayerTest, SoundOnlyFilmHasNoPicture) {
     const QString film = test::soundOnlyFilm();
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     int w = -1, h = -1;
     EXPECT_FALSE(player.GetVideoSize(w, h));
@@ -291,7 +291,7 @@ TEST_F(FilmPlayerTest, NonFilmFailsWithTheDebugLine) {
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
 
-    CFilmPlayer player;
+    FilmPlayer player;
     for (const QString& path : {text, noise, dir.filePath("missing.mp4")}) {
         SCOPED_TRACE(path.toStdString());
         // A working film first: a failed Open must also close it.
@@ -312,19 +312,19 @@ TEST_F(FilmPlayerTest, NonFilmFailsWithTheDebugLine) {
 }
 
 TEST_F(FilmPlayerTest, VolumeScaleMapsDecibelsOntoCubicPercent) {
-    EXPECT_DOUBLE_EQ(CFilmPlayer::volumeToMpv(0), 100.0);
-    EXPECT_DOUBLE_EQ(CFilmPlayer::volumeToMpv(500), 100.0);
-    EXPECT_DOUBLE_EQ(CFilmPlayer::volumeToMpv(-10000), 0.0);
-    EXPECT_DOUBLE_EQ(CFilmPlayer::volumeToMpv(-20000), 0.0);
-    EXPECT_NEAR(CFilmPlayer::volumeToMpv(-6000), 10.0, 1e-9);
+    EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(0), 100.0);
+    EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(500), 100.0);
+    EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(-10000), 0.0);
+    EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(-20000), 0.0);
+    EXPECT_NEAR(FilmPlayer::volumeToMpv(-6000), 10.0, 1e-9);
     // mpv's gain is (volume/100)^3; the resulting attenuation equals the requested one.
     for (long v : {-1, -600, -2000, -4500, -9999}) {
-        const double gain = std::pow(CFilmPlayer::volumeToMpv(v) / 100.0, 3.0);
+        const double gain = std::pow(FilmPlayer::volumeToMpv(v) / 100.0, 3.0);
         EXPECT_NEAR(20.0 * std::log10(gain), v / 100.0, 1e-6) << v;
     }
-    EXPECT_LT(CFilmPlayer::volumeToMpv(-601), CFilmPlayer::volumeToMpv(-600));
+    EXPECT_LT(FilmPlayer::volumeToMpv(-601), FilmPlayer::volumeToMpv(-600));
 
-    CFilmPlayer player;
+    FilmPlayer player;
     EXPECT_FALSE(player.SetVolume(0));  // nothing to set it on yet
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
@@ -337,7 +337,7 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
     const QString film = test::patternFilm(1.5);
     ASSERT_FALSE(film.isEmpty());
     owner().show();
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     VideoWidget* video = player.videoWidget();
     ASSERT_TRUE(player.SetVideoPosition(10, 20, 100, 80));
@@ -383,7 +383,7 @@ TEST_F(FilmPlayerTest, FullScreenAndBackRestoresThePictureInItsOwner) {
 TEST_F(FilmPlayerTest, OwnerDestroyedWithAFilmOpenLeavesAWorkingEngine) {
     const QString film = test::patternFilm(59.9);
     ASSERT_FALSE(film.isEmpty());
-    CFilmPlayer player;
+    FilmPlayer player;
     {
         QWidget first;
         first.resize(160, 120);
@@ -418,7 +418,7 @@ TEST_F(FilmPlayerTest, FullScreenForwardsUnhandledDoubleClickToDrain) {
         void mouseDoubleClickEvent(QMouseEvent*) override { ++doubleClicks; }
     } drain;
     owner().show();
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner(), &recorder_));
     ASSERT_TRUE(player.ToggleFullScreen(&drain));
     QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), QPointF(5, 5),

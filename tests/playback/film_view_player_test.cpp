@@ -25,7 +25,7 @@
 #include "playback/standalone_host.h"
 #include "playback/video_widget.h"
 #include "support/test_films.h"
-#include "widgets/x_static.h"
+#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -40,9 +40,9 @@ QApplication& app() {
     return *instance;
 }
 
-class QuietFilmView : public CFilmView {
+class QuietFilmView : public FilmView {
 public:
-    using CFilmView::CFilmView;
+    using FilmView::FilmView;
     QStringList messages;
 
 protected:
@@ -62,7 +62,7 @@ protected:
         options.durationSeconds = 2.0;
         filmB = QString::fromStdString(testfilms::MakeTestFilm(options).string());
 
-        CFilmView::Environment environment = CFilmView::DefaultEnvironment();
+        FilmView::Environment environment = FilmView::DefaultEnvironment();
         environment.localTime = [] {
             std::tm time{};
             time.tm_year = 2026 - 1900;
@@ -87,7 +87,7 @@ protected:
 
     QString control(int id) {
         QWidget* widget = view->control(id);
-        if (auto* label = qobject_cast<CxStatic*>(widget)) return label->text();
+        if (auto* label = qobject_cast<OverlayLabel*>(widget)) return label->text();
         if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
         if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
         return {};
@@ -114,7 +114,7 @@ TEST_F(FilmViewPlayerTest, PlaysAFilmWithItsRecords) {
     EXPECT_EQ(view->GetDurationSeconds(), 3);
     EXPECT_TRUE(view->engine().IsRunning());
     EXPECT_TRUE(view->refreshTimerActive());
-    EXPECT_EQ(control(CFilmView::kPlayPauseId), "pause");
+    EXPECT_EQ(control(FilmView::kPlayPauseId), "pause");
 
     // The labels show record 0, derived from the film itself.
     const FilmSamples samples = LoadFilmSamples(filmA.toStdString(), [](const std::string&) {});
@@ -122,14 +122,14 @@ TEST_F(FilmViewPlayerTest, PlaysAFilmWithItsRecords) {
     ASSERT_GE(host.SyncRecords().size(), 3u);
     const VIDEO_SYNC_OUTPUT_T& first = host.SyncRecords().front();
     view->UpdateOverlay(0.2);
-    EXPECT_EQ(control(CFilmView::kPositionLabelId), QString::fromLatin1(first.positionText));
-    EXPECT_EQ(control(CFilmView::kSpeedLabelId),
+    EXPECT_EQ(control(FilmView::kPositionLabelId), QString::fromLatin1(first.positionText));
+    EXPECT_EQ(control(FilmView::kSpeedLabelId),
               QString("%1KM").arg(static_cast<int>(first.speedKmh)));
     ASSERT_TRUE(WriteUnit("MPH"));
     view->UpdateOverlay(0.2);
-    EXPECT_EQ(control(CFilmView::kSpeedLabelId),
+    EXPECT_EQ(control(FilmView::kSpeedLabelId),
               QString("%1M").arg(static_cast<int>(first.speedKmh * 0.6213712)));
-    EXPECT_EQ(control(CFilmView::kTimeTextId), "00:00:00/00:00:03");
+    EXPECT_EQ(control(FilmView::kTimeTextId), "00:00:00/00:00:03");
 
     view->PlayPause();
     EXPECT_EQ(view->engine().GetState(), FilmEngine::Paused);
@@ -179,7 +179,7 @@ TEST_F(FilmViewPlayerTest, ReleaseAtTheEndMovesToTheNextFilm) {
     host.AddFileToList(filmA);
     host.AddFileToList(filmB);
     host.PlayFile(filmA);
-    auto* progress = qobject_cast<QSlider*>(view->control(CFilmView::kProgressId));
+    auto* progress = qobject_cast<QSlider*>(view->control(FilmView::kProgressId));
     ASSERT_NE(progress, nullptr);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
     QApplication::sendEvent(progress, &press);
@@ -200,16 +200,16 @@ TEST_F(FilmViewPlayerTest, ReleaseAtTheEndMovesToTheNextFilm) {
     EXPECT_EQ(host.CurrentFilm(), filmB);
     EXPECT_EQ(progress->value(), 0);  // rewound with the picture
     EXPECT_FALSE(view->engine().IsRunning());
-    EXPECT_EQ(control(CFilmView::kPlayPauseId), "play");
+    EXPECT_EQ(control(FilmView::kPlayPauseId), "play");
 
     // Back to the first with the previous button.
-    qobject_cast<QPushButton*>(view->control(CFilmView::kPreviousId))->click();
+    qobject_cast<QPushButton*>(view->control(FilmView::kPreviousId))->click();
     EXPECT_EQ(host.CurrentFilm(), filmA);
 }
 
 TEST_F(FilmViewPlayerTest, DoubleClicksOnThePictureEnterAndLeaveFullScreen) {
     host.PlayFile(filmA);
-    QWidget* area = view->control(CFilmView::kVideoAreaId);
+    QWidget* area = view->control(FilmView::kVideoAreaId);
     ASSERT_NE(area, nullptr);
     auto* picture = area->findChild<VideoWidget*>();
     ASSERT_NE(picture, nullptr);
@@ -234,7 +234,7 @@ TEST_F(FilmViewPlayerTest, DoubleClicksOnThePictureEnterAndLeaveFullScreen) {
 
 TEST_F(FilmViewPlayerTest, FullScreenIsLeftByARealDoubleClickAndByClosingItsWindow) {
     host.PlayFile(filmA);
-    QWidget* area = view->control(CFilmView::kVideoAreaId);
+    QWidget* area = view->control(FilmView::kVideoAreaId);
     auto* picture = area->findChild<VideoWidget*>();
     ASSERT_NE(picture, nullptr);
     view->HandleKey(Qt::Key_F);
@@ -267,7 +267,7 @@ TEST_F(FilmViewPlayerTest, KeySeeksLandOnTheExactFrame) {
     options.durationSeconds = 8.0;
     const QString film = QString::fromStdString(testfilms::MakeTestFilm(options).string());
     host.PlayFile(film);
-    auto* picture = view->control(CFilmView::kVideoAreaId)->findChild<VideoWidget*>();
+    auto* picture = view->control(FilmView::kVideoAreaId)->findChild<VideoWidget*>();
     ASSERT_NE(picture, nullptr);
     view->PlayPause();
     ASSERT_EQ(view->engine().GetState(), FilmEngine::Paused);
@@ -282,7 +282,7 @@ TEST_F(FilmViewPlayerTest, KeySeeksLandOnTheExactFrame) {
     };
     view->HandleKey(Qt::Key_Right);
     EXPECT_NEAR(settledPosition(), 5.0, 0.11);
-    EXPECT_EQ(control(CFilmView::kTimeTextId), "00:00:05/00:00:08");
+    EXPECT_EQ(control(FilmView::kTimeTextId), "00:00:05/00:00:08");
     view->HandleKey(Qt::Key_Left);
     EXPECT_NEAR(settledPosition(), 0.0, 0.11);
     // A frame step forward while paused.

@@ -24,8 +24,8 @@
 #include <memory>
 
 #include "playback/fake_film.h"
-#include "widgets/strench_static.h"
-#include "widgets/x_static.h"
+#include "widgets/video_area.h"
+#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -56,16 +56,16 @@ QApplication& app() {
     return *instance;
 }
 
-class RecordingFilmView : public CFilmView {
+class RecordingFilmView : public FilmView {
 public:
-    using CFilmView::CFilmView;
+    using FilmView::FilmView;
     QStringList messages;
     bool realBoxes = false;  // show the pane's own message box
 
 protected:
     void ShowMessage(const QString& text) override {
         messages << text;
-        if (realBoxes) CFilmView::ShowMessage(text);
+        if (realBoxes) FilmView::ShowMessage(text);
     }
 };
 
@@ -83,7 +83,7 @@ protected:
         ASSERT_TRUE(dataDir.isValid());
         auto ownedEngine = std::make_unique<FakeEngine>();
         engine = ownedEngine.get();
-        CFilmView::Environment environment;
+        FilmView::Environment environment;
         environment.dataFolder = [this] { return dataDir.path() + "/"; };
         environment.readUnit = [this] { return unit; };
         environment.localTime = [this] { return now; };
@@ -109,11 +109,11 @@ protected:
         EXPECT_NE(widget, nullptr) << "control " << id;
         return widget;
     }
-    QString buttonText() { return control<QPushButton>(CFilmView::kPlayPauseId)->text(); }
-    QString speedText() { return control<CxStatic>(CFilmView::kSpeedLabelId)->text(); }
-    QString positionText() { return control<CxStatic>(CFilmView::kPositionLabelId)->text(); }
-    QString timeText() { return control<QLabel>(CFilmView::kTimeTextId)->text(); }
-    QSlider* progress() { return control<QSlider>(CFilmView::kProgressId); }
+    QString buttonText() { return control<QPushButton>(FilmView::kPlayPauseId)->text(); }
+    QString speedText() { return control<OverlayLabel>(FilmView::kSpeedLabelId)->text(); }
+    QString positionText() { return control<OverlayLabel>(FilmView::kPositionLabelId)->text(); }
+    QString timeText() { return control<QLabel>(FilmView::kTimeTextId)->text(); }
+    QSlider* progress() { return control<QSlider>(FilmView::kProgressId); }
 
     // A key pressed and released on the progress slider, as the user pages it.
     void pressKey(Qt::Key key, bool release = true) {
@@ -150,18 +150,18 @@ protected:
 
 TEST_F(FilmViewTest, ControlsCarryTheirIdsAndStartTexts) {
     EXPECT_EQ(buttonText(), "play");
-    EXPECT_EQ(control<QPushButton>(CFilmView::kStopId)->text(), "stop");
-    EXPECT_EQ(control<QPushButton>(CFilmView::kPreviousId)->text(), "<<");
-    EXPECT_EQ(control<QPushButton>(CFilmView::kNextId)->text(), ">>");
-    EXPECT_FALSE(control<QPushButton>(CFilmView::kScreenshotId)->icon().isNull());
+    EXPECT_EQ(control<QPushButton>(FilmView::kStopId)->text(), "stop");
+    EXPECT_EQ(control<QPushButton>(FilmView::kPreviousId)->text(), "<<");
+    EXPECT_EQ(control<QPushButton>(FilmView::kNextId)->text(), ">>");
+    EXPECT_FALSE(control<QPushButton>(FilmView::kScreenshotId)->icon().isNull());
     EXPECT_EQ(timeText(), "00:00:00/00:00:00");
     EXPECT_EQ(speedText(), "000");
     EXPECT_EQ(positionText(), "N00.0000,W000.0000");
     EXPECT_EQ(progress()->minimum(), 0);
     EXPECT_EQ(progress()->maximum(), 1000);
-    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 151);
-    EXPECT_NE(control<QLabel>(CFilmView::kSpeakerId)->pixmap().isNull(), true);
-    auto* speed = control<CxStatic>(CFilmView::kSpeedLabelId);
+    EXPECT_EQ(control<VideoArea>(FilmView::kVideoAreaId)->pictureId(), 151);
+    EXPECT_NE(control<QLabel>(FilmView::kSpeakerId)->pixmap().isNull(), true);
+    auto* speed = control<OverlayLabel>(FilmView::kSpeedLabelId);
     EXPECT_EQ(speed->textColor(), QColor(0x0D, 0x0D, 0x0F));
     EXPECT_TRUE(speed->centerImage());
     EXPECT_LE(QFontMetrics(speed->font()).height(), 17);
@@ -174,24 +174,24 @@ TEST_F(FilmViewTest, LayoutFollowsTheTable) {
     view->resize(801, 600);
     const int w = 801, h = 600;
     const auto at = [this](int id) { return view->control(id)->geometry(); };
-    EXPECT_EQ(at(CFilmView::kVideoAreaId), QRect(0, 50, w, h - 165));
-    EXPECT_EQ(at(CFilmView::kSpeedLabelId), QRect(10, h - 110, 100, 25));
+    EXPECT_EQ(at(FilmView::kVideoAreaId), QRect(0, 50, w, h - 165));
+    EXPECT_EQ(at(FilmView::kSpeedLabelId), QRect(10, h - 110, 100, 25));
     // The position label ends at the right edge and is at least 150 wide; it grows to the
     // left as far as its text needs (see PositionLabelShowsTheWholeTextOnOneLine).
-    const QRect position = at(CFilmView::kPositionLabelId);
+    const QRect position = at(FilmView::kPositionLabelId);
     EXPECT_EQ(position.right() + 1, w);
     EXPECT_EQ(position.top(), h - 110);
     EXPECT_EQ(position.height(), 25);
     EXPECT_GE(position.width(), 150);
-    EXPECT_EQ(at(CFilmView::kProgressId), QRect(0, h - 75, w - 120, 15));
-    EXPECT_EQ(at(CFilmView::kTimeTextId), QRect(w - 120, h - 75, 120, 30));
-    EXPECT_EQ(at(CFilmView::kSpeakerId), QRect(15, h - 26, 16, 16));
-    EXPECT_EQ(at(CFilmView::kVolumeId), QRect(33, h - 25, 80, 15));
-    EXPECT_EQ(at(CFilmView::kPreviousId), QRect(400 - 130, h - 40, 60, 30));
-    EXPECT_EQ(at(CFilmView::kPlayPauseId), QRect(400 - 65, h - 40, 60, 30));
-    EXPECT_EQ(at(CFilmView::kStopId), QRect(400, h - 40, 60, 30));
-    EXPECT_EQ(at(CFilmView::kNextId), QRect(400 + 65, h - 40, 60, 30));
-    EXPECT_EQ(at(CFilmView::kScreenshotId), QRect(w - 60, h - 40, 60, 30));
+    EXPECT_EQ(at(FilmView::kProgressId), QRect(0, h - 75, w - 120, 15));
+    EXPECT_EQ(at(FilmView::kTimeTextId), QRect(w - 120, h - 75, 120, 30));
+    EXPECT_EQ(at(FilmView::kSpeakerId), QRect(15, h - 26, 16, 16));
+    EXPECT_EQ(at(FilmView::kVolumeId), QRect(33, h - 25, 80, 15));
+    EXPECT_EQ(at(FilmView::kPreviousId), QRect(400 - 130, h - 40, 60, 30));
+    EXPECT_EQ(at(FilmView::kPlayPauseId), QRect(400 - 65, h - 40, 60, 30));
+    EXPECT_EQ(at(FilmView::kStopId), QRect(400, h - 40, 60, 30));
+    EXPECT_EQ(at(FilmView::kNextId), QRect(400 + 65, h - 40, 60, 30));
+    EXPECT_EQ(at(FilmView::kScreenshotId), QRect(w - 60, h - 40, 60, 30));
     EXPECT_EQ(engine->calls.last(), "SetVideoPosition 0 0 801 435");
 }
 
@@ -290,10 +290,10 @@ TEST_F(FilmViewTest, LabelsShowTheRecordOfTheCurrentSecond) {
 
 TEST_F(FilmViewTest, PositionLabelShowsTheWholeTextOnOneLine) {
     openFilm();
-    auto* label = control<CxStatic>(CFilmView::kPositionLabelId);
-    const QRect speed = view->control(CFilmView::kSpeedLabelId)->geometry();
-    for (const QSize size : {QSize(800, 600), QSize(CFilmView::kMinimumWidth, 600),
-                             QSize(CFilmView::kMinimumWidth, CFilmView::kMinimumHeight)}) {
+    auto* label = control<OverlayLabel>(FilmView::kPositionLabelId);
+    const QRect speed = view->control(FilmView::kSpeedLabelId)->geometry();
+    for (const QSize size : {QSize(800, 600), QSize(FilmView::kMinimumWidth, 600),
+                             QSize(FilmView::kMinimumWidth, FilmView::kMinimumHeight)}) {
         for (const char* text :
              {"N22.534812,E114.059052", "S89.999999,W179.999999", "N00.0000,W000.0000"}) {
             SCOPED_TRACE(
@@ -312,7 +312,7 @@ TEST_F(FilmViewTest, PositionLabelShowsTheWholeTextOnOneLine) {
 }
 
 TEST_F(FilmViewTest, SlidersStayPutWithoutAFilm) {
-    auto* volume = control<QSlider>(CFilmView::kVolumeId);
+    auto* volume = control<QSlider>(FilmView::kVolumeId);
     EXPECT_FALSE(progress()->isEnabled());
     EXPECT_FALSE(volume->isEnabled());
     openFilm();
@@ -462,7 +462,7 @@ TEST_F(FilmViewTest, PauseAndPlayTellTheHost) {
     EXPECT_EQ(engine->state, FilmEngine::Paused);
     EXPECT_EQ(buttonText(), "play");
     EXPECT_FALSE(view->refreshTimerActive());
-    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 0);
+    EXPECT_EQ(control<VideoArea>(FilmView::kVideoAreaId)->pictureId(), 0);
     EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
 
     host.calls.clear();
@@ -504,7 +504,7 @@ TEST_F(FilmViewTest, StopRewindsAndTellsTheHost) {
     EXPECT_EQ(timeText(), "00:00:00/02:00:00");
     EXPECT_EQ(buttonText(), "play");
     EXPECT_EQ(host.calls, (QStringList{"PauseMapTrack", "StopInstrumentTimers"}));
-    EXPECT_EQ(control<CStrenchStatic>(CFilmView::kVideoAreaId)->pictureId(), 151);
+    EXPECT_EQ(control<VideoArea>(FilmView::kVideoAreaId)->pictureId(), 151);
 }
 
 TEST_F(FilmViewTest, PagingHoldsTheTimerAndReleaseSeeks) {
@@ -619,7 +619,7 @@ TEST_F(FilmViewTest, EveryButtonThatMovesTheSliderSeeksOnRelease) {
 
 TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
     openFilm();
-    auto* volume = control<QSlider>(CFilmView::kVolumeId);
+    auto* volume = control<QSlider>(FilmView::kVolumeId);
     EXPECT_EQ(volume->minimum(), -10000);
     EXPECT_EQ(volume->maximum(), 0);
     EXPECT_EQ(volume->value(), 0);
@@ -649,13 +649,13 @@ TEST_F(FilmViewTest, DroppedFilmsAreListedAndPlayedInOrder) {
 
 TEST_F(FilmViewTest, PreviousAndNextAskTheListWithTheCurrentFilm) {
     host.currentFilm = "/films/b.mp4";
-    control<QPushButton>(CFilmView::kPreviousId)->click();
-    control<QPushButton>(CFilmView::kNextId)->click();
+    control<QPushButton>(FilmView::kPreviousId)->click();
+    control<QPushButton>(FilmView::kNextId)->click();
     EXPECT_EQ(host.calls, (QStringList{"PlayPrevious /films/b.mp4", "PlayNext /films/b.mp4"}));
 }
 
 TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
-    auto* area = control<CStrenchStatic>(CFilmView::kVideoAreaId);
+    auto* area = control<VideoArea>(FilmView::kVideoAreaId);
     doubleClick(area, area->rect().center());
     EXPECT_FALSE(engine->fullScreen);  // no film
 
@@ -672,7 +672,7 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
     doubleClick(area, QPoint(area->width() / 2, area->height() - 3));
     EXPECT_TRUE(engine->fullScreen);
     // In full screen any double-click goes back.
-    doubleClick(control<QPushButton>(CFilmView::kStopId), QPoint(2, 2));
+    doubleClick(control<QPushButton>(FilmView::kStopId), QPoint(2, 2));
     EXPECT_FALSE(engine->fullScreen);
     doubleClick(view, QPoint(400, 50 + 435 / 2));
     EXPECT_TRUE(engine->fullScreen);
@@ -691,7 +691,7 @@ TEST_F(FilmViewTest, DoubleClickInsideTheEllipseTogglesFullScreen) {
 }
 
 TEST_F(FilmViewTest, IdlePictureShowsWhileNothingPlays) {
-    auto* area = control<CStrenchStatic>(CFilmView::kVideoAreaId);
+    auto* area = control<VideoArea>(FilmView::kVideoAreaId);
     const auto isBlack = [](const QImage& image, QPoint at) {
         return image.pixelColor(at) == QColor(Qt::black);
     };
@@ -727,7 +727,7 @@ TEST_F(FilmViewTest, ScreenshotsInTheSameSecondAreAllKept) {
                                    QByteArray(200, 'C')};
     for (const QByteArray& frame : frames) {
         engine->frameBytes = frame;
-        control<QPushButton>(CFilmView::kScreenshotId)->click();
+        control<QPushButton>(FilmView::kScreenshotId)->click();
     }
     EXPECT_TRUE(view->messages.isEmpty());
     QStringList written = QDir(folder).entryList(QDir::Files);
@@ -749,7 +749,7 @@ TEST_F(FilmViewTest, ScreenshotThatCannotBeSavedIsReported) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    control<QPushButton>(FilmView::kScreenshotId)->click();
     ASSERT_EQ(view->messages.size(), 1);
     EXPECT_TRUE(view->messages.front().startsWith("The screenshot could not be saved:\n"));
     EXPECT_TRUE(view->messages.front().endsWith("20240131235959.bmp"));
@@ -758,7 +758,7 @@ TEST_F(FilmViewTest, ScreenshotThatCannotBeSavedIsReported) {
     // Without a film the button only tries the folder and says nothing.
     view->StopFilm();
     engine->hasFilm = false;
-    control<QPushButton>(CFilmView::kScreenshotId)->click();
+    control<QPushButton>(FilmView::kScreenshotId)->click();
     EXPECT_EQ(view->messages.size(), 1);
 }
 

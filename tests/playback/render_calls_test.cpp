@@ -78,7 +78,7 @@ TEST(RenderCallsTest, VideoWidgetNeverOverlapsRenderCalls) {
 
     // The engine goes (and with it the widget's render context) while a frame is being rendered.
     for (int round = 0; round < 3; ++round) {
-        auto player = std::make_unique<CFilmPlayer>();
+        auto player = std::make_unique<FilmPlayer>();
         ASSERT_TRUE(player->Open(film, &owner, nullptr));
         ASSERT_TRUE(player->Run());
         const int before = renders.load();
@@ -88,7 +88,7 @@ TEST(RenderCallsTest, VideoWidgetNeverOverlapsRenderCalls) {
     }
 
     // Owner destroyed with a film open: the widget goes with it, mid-render as well.
-    CFilmPlayer player;
+    FilmPlayer player;
     for (int round = 0; round < 2; ++round) {
         QWidget area;
         area.resize(320, 240);

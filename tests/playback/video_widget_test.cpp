@@ -34,7 +34,7 @@ protected:
     }
     // Opens the film in the owner, runs it and waits for `frames` rendered frames; the picture's
     // widget, or null (with a failure recorded) when any step fails.
-    VideoWidget* playInOwner(CFilmPlayer& player, int frames) {
+    VideoWidget* playInOwner(FilmPlayer& player, int frames) {
         if (!player.Open(film, &owner, nullptr) || !player.videoWidget() || !player.Run()) {
             ADD_FAILURE() << "film did not open and run";
             return nullptr;
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
     showOwner(400, 200);  // wider than the film's 4:3
-    CFilmPlayer player;
+    FilmPlayer player;
     ASSERT_TRUE(player.Open(film, &owner, nullptr));
     VideoWidget* video = player.videoWidget();
     ASSERT_NE(video, nullptr);
@@ -103,7 +103,7 @@ TEST_F(VideoWidgetTest, RendersNewFramesAtWidgetSizeKeepingAspect) {
 
 TEST_F(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
     showOwner(320, 240);
-    CFilmPlayer player;
+    FilmPlayer player;
     VideoWidget* video = playInOwner(player, 3);
     ASSERT_NE(video, nullptr);
     ASSERT_TRUE(player.Pause());
@@ -128,7 +128,7 @@ TEST_F(VideoWidgetTest, PausedPictureIsDrawnAgainAtFullScreenSizeAndBack) {
 // playback up, so frames are rendered while no Qt event is processed.
 TEST_F(VideoWidgetTest, FramesAreTakenWhileTheUiThreadIsBusy) {
     showOwner(320, 240);
-    CFilmPlayer player;
+    FilmPlayer player;
     VideoWidget* video = playInOwner(player, 2);
     ASSERT_NE(video, nullptr);
 

@@ -1,0 +1,81 @@
+#pragma once
+// The film list pane: the player's playlist of the films opened or dropped since
+// start-up, one row per file name, with path (hidden), name, playing time, creation
+// date-time, size and resolution. It opens films and stops the film view only
+// through FilmListHost.
+
+#include <QString>
+#include <QWidget>
+
+#include "filelist/film_list_host.h"
+
+class QMenu;
+
+namespace tesmira {
+
+class SortableListView;
+
+class FilmListPane : public QWidget {
+    Q_OBJECT
+
+public:
+    enum Id {
+        kDialogId = 105,  // re-texted as this dialog: IDD105_1003_0 ... _5
+        kListId = 1003,
+        kDeleteCommand = 32773,
+        kDeleteAllCommand = 32774,
+    };
+    enum Column {
+        kPathColumn = 0,  // hidden; the row's identity for select, next, open and delete
+        kNameColumn = 1,  // the row's identity for duplicates and updates
+        kTimeColumn = 2,
+        kDateTimeColumn = 3,
+        kSizeColumn = 4,
+        kResolutionColumn = 5,
+        kColumnCount = 6,
+    };
+    static constexpr int kRowHeight = 20;
+
+    explicit FilmListPane(FilmListHost& host, QWidget* parent = nullptr);
+    ~FilmListPane() override;
+
+    // Appends a row; an empty path adds nothing.
+    void InsertFilm(const QString& path, const QString& name, const QString& sizeText,
+                    const QString& dateTimeText, const QString& timeText,
+                    const QString& resolutionText);
+    // Writes time, date-time, size and resolution into the first row of that name
+    // (its path stays), or appends a row when there is none; an empty path does nothing.
+    void UpdateFilm(const QString& path, const QString& name, const QString& sizeText,
+                    const QString& dateTimeText, const QString& timeText,
+                    const QString& resolutionText);
+    // Focuses the list and selects the first row of that path, without scrolling.
+    void SelectFilm(const QString& path);
+    // Plays the row before or after the first row of that path; nothing at the ends
+    // (no wrap-around) or when no row has the path.
+    void PlayPrevious(const QString& path);
+    void PlayNext(const QString& path);
+
+    // The first row whose path or name is exactly the text, or -1.
+    int FindPath(const QString& path) const;
+    int FindName(const QString& name) const;
+
+    // The list's double-click (and Enter): plays the selected row.
+    void OnDblClick();
+    // Menu commands 32773 and 32774 (and the Delete key for the first).
+    void OnDelete();
+    void OnDeleteAll();
+
+    SortableListView& List() const { return *list_; }
+    // Shown by a right click on a row; its actions carry "commandId".
+    QMenu* ContextMenu() const { return menu_; }
+
+private:
+    void playNeighbour(const QString& path, int step);
+    void onRightClick(int row, const QPoint& globalPos);
+
+    FilmListHost& host_;
+    SortableListView* list_;
+    QMenu* menu_;
+};
+
+}  // namespace tesmira

@@ -1,0 +1,545 @@
+#include "mainwnd/main_window.h"
+
+#include <malloc.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/about_box.h"
+#include "app/app_paths.h"
+#include "app/film_endings.h"
+#include "app/language_pack.h"
+#include "app/retext.h"
+#include "app/settings.h"
+#include "extract/film_samples.h"
+#include "filelist/film_list_pane.h"
+#include "filelist/film_row_texts.h"
+#include "instruments/instrument_pane.h"
+#include "mainwnd/main_geometry.h"
+#include "mainwnd/track_feeder.h"
+#include "mainwnd/window_rules.h"
+#include "map/browser_view.h"
+#include "map/map_page_scheme.h"
+#include "map/map_pages.h"
+#include "playback/film_view.h"
+#include "playback/film_view_texts.h"
+#include "widgets/app_icon.h"
+
+namespace tesmira {
+namespace {
+
+struct LanguageItem {
+    int command;
+    const char* code;
+};
+constexpr LanguageItem kLanguages[] = {
+    {MainWindow::kCmdLanguageEn, "en"},      {MainWindow::kCmdLanguageZhCn, "zh-CN"},
+    {MainWindow::kCmdLanguageZhTw, "zh-TW"}, {MainWindow::kCmdLanguageRu, "ru"},
+    {MainWindow::kCmdLanguageFr, "fr"},
+};
+
+// The chart's three lines, X red, Y green, Z blue (0x00BBGGRR), its grid and range.
+constexpr ColorRef kLineColours[] = {0x0000FF, 0x00FF00, 0xFF0000};
+constexpr ColorRef kGridColour = 0x737373;
+constexpr double kChartTop = 5120000.0;
+
+QString localTimeText(const QDateTime& time) {
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// A file's creation time: its birth time where the file system keeps one, else the
+// time it was last written.
+QDateTime creationTime(const QFileInfo& info) {
+    const QDateTime born = info.birthTime();
+    return born.isValid() ? born : info.lastModified();
+}
+
+std::tm toTm(const QDateTime& time) {
+    const QDateTime local = time.toLocalTime();
+    std::tm t{};
+    t.tm_year = local.date().year() - 1900;
+    t.tm_mon = local.date().month() - 1;
+    t.tm_mday = local.date().day();
+    t.tm_hour = local.time().hour();
+    t.tm_min = local.time().minute();
+    t.tm_sec = local.time().second();
+    return t;
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : MainWindow(Options{}) {}
+
+MainWindow::MainWindow(Options options) : options_(std::move(options)) {
+    setProperty(kDialogIdProperty, kDialogId);
+    setWindowIcon(TesmiraIcon());
+    buildMenu();
+    buildPanes();
+}
+
+MainWindow::~MainWindow() {
+    // The panes go first, while the window they call as their host is still whole.
+    delete paneFrame_;
+}
+
+void MainWindow::buildMenu() {
+    QMenuBar* bar = menuBar();
+    const auto add = [this](QMenu* menu, int command, const QString& text, bool checkable) {
+        QAction* action = menu->addAction(text);
+        action->setProperty(kCommandIdProperty, command);
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    };
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    add(file, kCmdOpen, QStringLiteral("Open"), false);
+    QMenu* view = bar->addMenu(QStringLiteral("View"));
+    QMenu* language = view->addMenu(QStringLiteral("Language"));
+    add(language, kCmdLanguageEn, QStringLiteral("(en)English"), true);
+    add(language, kCmdLanguageZhCn, QString::fromUtf8("(zh-CN)中文简体"), true);
+    add(language, kCmdLanguageZhTw, QString::fromUtf8("(zh-TW)中文繁體"), true);
+    add(language, kCmdLanguageRu, QString::fromUtf8("(ru)Русский"), true);
+    add(language, kCmdLanguageFr, QString::fromUtf8("(fr)Français"), true);
+    QMenu* map = view->addMenu(QStringLiteral("Map"));
+    for (const MapProviderEntry& provider : kMapProviders)
+        add(map, provider.menuCommand, QString::fromLatin1(provider.menuText), true);
+    QMenu* unit = view->addMenu(QStringLiteral("Speed Unit"));
+    add(unit, kCmdUnitKmh, QStringLiteral("KMH"), true);
+    add(unit, kCmdUnitMph, QStringLiteral("MPH"), true);
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    add(help, kCmdAbout, QStringLiteral("About"), false);
+}
+
+MainGeometry MainWindow::firstGeometry() const {
+    QSize screen = options_.screenSize;
+    if (screen.isEmpty()) screen = QGuiApplication::primaryScreen()->size();
+    return ComputeMainGeometry(screen.width(), screen.height());
+}
+
+void MainWindow::buildPanes() {
+    const MainGeometry g = firstGeometry();
+
+    // The pane frame fills the client area below the menu bar.
+    paneFrame_ = new QWidget(this);
+    paneFrame_->setAutoFillBackground(true);
+    QPalette white = paneFrame_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    paneFrame_->setPalette(white);
+    setCentralWidget(paneFrame_);
+    auto* layout = new QVBoxLayout(paneFrame_);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    const auto splitter = [](Qt::Orientation orientation, QWidget* parent) {
+        auto* s = new QSplitter(orientation, parent);
+        s->setHandleWidth(kSplitterBar);
+        s->setChildrenCollapsible(false);
+        return s;
+    };
+    outerSplitter_ = splitter(Qt::Vertical, paneFrame_);
+    layout->addWidget(outerSplitter_);
+    upperSplitter_ = splitter(Qt::Horizontal, outerSplitter_);
+    instrumentView_ = new InstrumentPane(outerSplitter_);
+    instrumentView_->setProperty(kDialogIdProperty, 106);
+
+    std::unique_ptr<FilmEngine> engine = options_.makeEngine ? options_.makeEngine() : nullptr;
+    filmView_ = new FilmView(*this, std::move(engine), upperSplitter_);
+    filmView_->setProperty(kDialogIdProperty, 104);
+    rightSplitter_ = splitter(Qt::Vertical, upperSplitter_);
+    mapView_ = new MapPane(rightSplitter_, options_.mapCheckHosts);
+    mapView_->setProperty(kDialogIdProperty, 107);
+    filmList_ = new FilmListPane(*this, rightSplitter_);
+    filmList_->setProperty(kDialogIdProperty, 105);
+    instrumentView_->setMinimumSize(kInstrumentMinWidth, kInstrumentMinHeight);
+    mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
+    filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
+    feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    connect(&mapView_->HtmlCtrl(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
+    connect(mapView_, &MapPane::mapChosen, this,
+            [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
+
+    // The instrument strip keeps its height when the window grows; the picture takes
+    // the rest.
+    outerSplitter_->setStretchFactor(0, 1);
+    outerSplitter_->setStretchFactor(1, 0);
+    upperSplitter_->setStretchFactor(0, 1);
+    upperSplitter_->setStretchFactor(1, 0);
+    rightSplitter_->setSizes({g.mapHeight, g.listHeight});
+    upperSplitter_->setSizes({g.filmViewWidth, g.width - g.filmViewWidth - kSplitterBar});
+    outerSplitter_->setSizes({g.upperIdealHeight, g.instrumentHeight});
+
+    setGeometry(g.left, g.top, g.width, g.height);
+    show();
+}
+
+void MainWindow::InitDialog(const QStringList& arguments) {
+    const MainGeometry g = firstGeometry();
+    setGeometry(g.left, g.top, g.shownWidth, g.shownHeight);
+
+    ApplyLanguage("");
+    ReTextMenu(menuBar());
+    ReTextWindow(this, kDialogId);
+    ReTextWindow(filmView_, 104);
+    ReTextWindow(filmList_, 105);
+    checkLanguage(ReadLanguage());
+    checkMap(MapProvider());
+    checkUnit();
+    openCommandLine(arguments);
+}
+
+void MainWindow::openCommandLine(const QStringList& arguments) {
+    // A file manager's "Open with" hands each film as an argument of its own: several
+    // arguments that do not together name one file are opened like a choice in the
+    // open dialog.
+    const QString joined = QString::fromStdString(TrimQuotes(arguments.join(' ').toStdString()));
+    if (arguments.size() >= 2 && !QFileInfo(joined).isFile()) {
+        QStringList films;
+        for (const QString& argument : arguments) {
+            const QString film = QString::fromStdString(TrimQuotes(argument.toStdString()));
+            if (HasAcceptedEnding(film.toStdString()))
+                films << film;
+            else
+                reportNotPlayed(film);
+        }
+        OpenFilms(films);
+        return;
+    }
+    if (joined.isEmpty()) return;
+    if (HasAcceptedEnding(joined.toStdString()))
+        PlayFile(joined);
+    else
+        reportNotPlayed(joined);
+}
+
+// Nothing else tells the user why a film named at start does not play.
+void MainWindow::reportNotPlayed(const QString& film) {
+    std::fprintf(stderr,
+                 "tesmira: not playing '%s': the name does not end in .mp4, .MP4, .mov, .MOV, "
+                 ".avi or .AVI\n",
+                 film.toLocal8Bit().constData());
+}
+
+QAction* MainWindow::commandAction(int command) const {
+    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+        bool ok = false;
+        if (action->property(kCommandIdProperty).toInt(&ok) == command && ok) return action;
+    }
+    return nullptr;
+}
+
+void MainWindow::setChecked(int command, bool checked) {
+    if (QAction* action = commandAction(command)) action->setChecked(checked);
+}
+
+bool MainWindow::isMenuLanguage(const std::string& code) {
+    for (const LanguageItem& item : kLanguages)
+        if (code == item.code) return true;
+    return false;
+}
+
+void MainWindow::checkLanguage(const std::string& code) {
+    for (const LanguageItem& item : kLanguages) {
+        if (code == item.code) {
+            for (const LanguageItem& other : kLanguages)
+                setChecked(other.command, other.command == item.command);
+            return;
+        }
+    }
+}
+
+void MainWindow::checkUnit() {
+    const std::string unit = ReadUnit();
+    if (unit != "KMH" && unit != "MPH") return;
+    setChecked(kCmdUnitKmh, unit == "KMH");
+    setChecked(kCmdUnitMph, unit == "MPH");
+}
+
+void MainWindow::OnCommand(int command) {
+    switch (command) {
+        case kCmdOpen:
+            OpenFilms(ChooseFilms());
+            return;
+        case kCmdUnitKmh:
+        case kCmdUnitMph:
+            setChecked(kCmdUnitKmh, command == kCmdUnitKmh);
+            setChecked(kCmdUnitMph, command == kCmdUnitMph);
+            WriteUnit(command == kCmdUnitKmh ? "KMH" : "MPH");
+            // Both read the unit when they draw; the label's text is made on the pane's
+            // refresh, so refresh it now rather than on the next tick (never, when paused).
+            filmView_->RefreshTick();
+            if (QWidget* label = filmView_->control(FilmView::kSpeedLabelId)) label->repaint();
+            instrumentView_->Speedometer().repaint();
+            return;
+        case kCmdAbout: {
+            AboutBox about(this);
+            about.exec();
+            return;
+        }
+        default:
+            if (const MapProviderEntry* map = MapProviderForCommand(command)) selectMap(*map);
+            for (const LanguageItem& item : kLanguages)
+                if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
+            return;
+    }
+}
+
+void MainWindow::checkMap(int provider) {
+    for (const MapProviderEntry& entry : kMapProviders)
+        setChecked(entry.menuCommand, entry.provider == provider);
+}
+
+void MainWindow::selectMap(const MapProviderEntry& map) {
+    checkMap(map.provider);
+    SetMapProvider(map.provider);
+    WriteMap(map.settingsValue);
+    loadMapPage(MapPageIdFor(map.provider, ReadLanguage()));
+}
+
+void MainWindow::loadMapPage(int id) {
+    // The page that replaces the shown one gets the film's track once it has loaded.
+    resendPending_ = true;
+    mapView_->LoadMapPage(id);
+}
+
+void MainWindow::resendTrack() {
+    if (!resendPending_) return;
+    resendPending_ = false;
+    if (!hasSamples_) return;
+    FilmEngine& engine = filmView_->engine();
+    const int second = WholeSeconds(engine.GetPosition().value_or(0.0));
+    feeder_->Resend(MapProvider(), second, engine.IsRunning());
+}
+
+QStringList MainWindow::ChooseFilms() {
+    // Linux names are case-sensitive and cameras write upper-case endings.
+    return QFileDialog::getOpenFileNames(this, QString(), QString(),
+                                         QStringLiteral("mp4(*.mp4 *.MP4);;mov(*.mov *.MOV)"));
+}
+
+void MainWindow::ShowMessage(const QString& text) {
+    QMessageBox::information(this, QStringLiteral("Tesmira"), text);
+}
+
+void MainWindow::OpenFilms(const QStringList& paths) {
+    QStringList kept;
+    std::vector<std::tm> created;
+    for (const QString& path : paths) {
+        if (!HasAcceptedEnding(path.toStdString())) continue;
+        kept << path;
+        created.push_back(toTm(creationTime(QFileInfo(path))));
+    }
+    const std::vector<std::size_t> order = OldestFirst(created);
+    for (std::size_t i : order) AddFileToList(kept.at(static_cast<qsizetype>(i)));
+    if (!order.empty()) PlayFile(kept.at(static_cast<qsizetype>(order.front())));
+}
+
+void MainWindow::readFilmStatus(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        // Gone since it was listed: no status to show.
+        createdText_.clear();
+        sizeText_.clear();
+        return;
+    }
+    createdText_ = localTimeText(creationTime(info));
+    sizeText_ = QString::fromStdString(MegabyteText(static_cast<std::uint64_t>(info.size())));
+}
+
+int MainWindow::AddFileToList(const QString& path) {
+    const QString name = QString::fromStdString(FilmNameOf(path.toStdString()));
+    if (!HasAcceptedEnding(path.toStdString())) return 0;
+    readFilmStatus(path);
+    durationText_.clear();
+    resolutionText_.clear();
+    if (filmList_->FindName(name) >= 0) return 1;
+    filmList_->InsertFilm(path, name, sizeText_, createdText_, durationText_, resolutionText_);
+    return 1;
+}
+
+void MainWindow::PlayFile(const QString& path) {
+    if (path.isEmpty()) return;
+    currentFilm_ = path;
+    LoadCurrentFilm();
+}
+
+void MainWindow::resetInstruments() {
+    LineChart& chart = instrumentView_->Chart();
+    SpeedDial& speed = instrumentView_->Speedometer();
+    CompassDial& compass = instrumentView_->Compass();
+    if (chart.LineCount() > 0) {
+        chart.RemoveAllLines();
+        chart.Halt();
+        chart.repaint();
+    }
+    if (speed.ValueCount() > 0) speed.ClearValues();
+    if (compass.ValueCount() > 0) compass.ClearValues();
+    for (ColorRef colour : kLineColours) chart.AddLine(colour);
+    ChartAxis& values = chart.ValueAxis();
+    values.colour = kGridColour;
+    values.minimum = 0.0;
+    values.maximum = kChartTop;
+    chart.RecalcLayout();
+    chart.SetPosition(0);
+    chart.SetPeriod(1000);
+    speed.SetPeriod(1000);
+    speed.SetPosition(0);
+    compass.SetPeriod(1000);
+    compass.SetPosition(0);
+}
+
+void MainWindow::LoadCurrentFilm() {
+    // A page still on its way gets this film's calls, kept for it.
+    resendPending_ = false;
+    filmList_->SelectFilm(currentFilm_);
+    hasSamples_ = false;
+    readFilmStatus(currentFilm_);
+    syncRecords_.clear();
+    syncRecords_.shrink_to_fit();
+    StopSync();
+    resetInstruments();
+
+    const LocatorMessageSink sink = [this](const std::string& message) {
+        ShowMessage(QString::fromStdString(message));
+    };
+    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink);
+    const int provider = MapProvider();
+    LineChart& chart = instrumentView_->Chart();
+    SpeedDial& speed = instrumentView_->Speedometer();
+    CompassDial& compass = instrumentView_->Compass();
+    syncRecords_.reserve(film.samples.size());
+    for (std::size_t i = 0; i < film.samples.size(); ++i) {
+        const DerivedSample& sample = film.samples[i];
+        speed.AddValue(sample.fixValid ? sample.speedKmh : 0.0);
+        compass.AddValue(sample.fixValid ? sample.course : 180.0);
+        feeder_->PlotSample(sample, provider);
+        const double x = static_cast<double>(i);
+        for (int axis = 0; axis < 3; ++axis)
+            chart.Line(static_cast<std::size_t>(axis))
+                .AddPoint(x, static_cast<double>(sample.gsensor[static_cast<std::size_t>(axis)]));
+        syncRecords_.push_back(sample.sync);
+    }
+    std::size_t count = 0;
+    if (film.hasSamples) {
+        hasSamples_ = true;
+        count = film.samples.size();
+    } else {
+        StopSync();
+    }
+    film.records.clear();
+    film.records.shrink_to_fit();
+
+    filmView_->OpenFilm(currentFilm_);
+    durationText_ = filmView_->GetDurationText();
+    if (count != 0) {
+        const long long duration = std::max(0, filmView_->GetDurationSeconds());
+        samplePeriod_ = static_cast<int>(
+            std::min<long long>(duration * 1000 / static_cast<long long>(count), INT_MAX));
+        feeder_->Play(samplePeriod_);
+        chart.SetPeriod(samplePeriod_);
+        speed.SetPeriod(samplePeriod_);
+        compass.SetPeriod(samplePeriod_);
+        chart.StartAt(0);
+        speed.StartAt(0);
+        compass.StartAt(0);
+    } else {
+        samplePeriod_ = 0;
+    }
+    resolutionText_ = filmView_->GetResolutionText();
+    filmList_->UpdateFilm(currentFilm_,
+                          QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
+                          createdText_, durationText_, resolutionText_);
+}
+
+void MainWindow::ResumeSync(const QString& position) {
+    if (!hasSamples_) return;
+    const int p = ParsePositionText(position.toStdString());
+    feeder_->ResumeAt(p);
+    instrumentView_->Chart().StartAt(p);
+    instrumentView_->Speedometer().StartAt(p);
+    instrumentView_->Compass().StartAt(p);
+}
+
+void MainWindow::StopSync() {
+    instrumentView_->Chart().Halt();
+    instrumentView_->Compass().Halt();
+    instrumentView_->Speedometer().Halt();
+    feeder_->Stop();
+}
+
+void MainWindow::PauseMapTrack() {
+    feeder_->Pause();
+}
+
+void MainWindow::StopInstrumentTimers() {
+    instrumentView_->Chart().Pause();
+    instrumentView_->Speedometer().Pause();
+    instrumentView_->Compass().Pause();
+}
+
+void MainWindow::StopFilmView() {
+    filmView_->StopFilm();
+}
+
+void MainWindow::PlayNextFilm() {
+    filmList_->PlayNext(currentFilm_);
+}
+
+void MainWindow::PlayPrevious(const QString& path) {
+    filmList_->PlayPrevious(path);
+}
+
+void MainWindow::PlayNext(const QString& path) {
+    filmList_->PlayNext(path);
+}
+
+void MainWindow::ChangeLanguage(const QString& code) {
+    const QString kept = QString::fromStdString(TitleTail(windowTitle().left(255).toStdString()));
+    ApplyLanguage(code.toStdString());
+    ReTextMenu(menuBar());
+    menuBar()->update();
+    ReTextWindow(this, kDialogId);
+    ReTextWindow(filmView_, 104);
+    ReTextWindow(filmList_, 105);
+    filmView_->ShowPlayState();
+    setWindowTitle(QStringLiteral("%1 | %2").arg(windowTitle(), kept));
+    if (const MapProviderEntry* map = FindMapProvider(MapProvider())) {
+        // Only the five languages of the menu have a Google page of their own.
+        if (map->provider != kMapGoogle || isMenuLanguage(code.toStdString()))
+            loadMapPage(MapPageIdFor(map->provider, code.toStdString()));
+        setChecked(map->menuCommand, true);
+    }
+    checkLanguage(code.toStdString());
+    checkUnit();
+}
+
+void PrepareMainWindowProcess() {
+    BrowserView::UseSoftwareComposition();
+    // Every film starts and ends the engine's decoder threads. With an allocator arena per
+    // thread, memory freed in them stays resident and the player grew with each film played.
+    mallopt(M_ARENA_MAX, 2);
+}
+
+int RunMainWindow(int argc, char** argv) {
+    RegisterMapSchemes();  // before the application object, as the browser engine requires
+    PrepareMainWindowProcess();
+    QApplication application(argc, argv);
+    // libmpv needs C number formatting, and Qt has just set the locale.
+    std::setlocale(LC_NUMERIC, "C");
+    InitAppPaths(argc, argv);
+    QApplication::setWindowIcon(TesmiraIcon());
+
+    MainWindow window;
+    window.InitDialog(QApplication::arguments().mid(1));
+    return application.exec();
+}
+
+}  // namespace tesmira

@@ -1,0 +1,157 @@
+#pragma once
+// The player's only top-level window: the menu, the splitter tree with the four
+// panes, and the state of the film being shown. It loads each film into every pane
+// and keeps map and instruments in step with the picture when the film pane asks.
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/map_providers.h"
+#include "extract/gps_record.h"
+#include "filelist/film_list_host.h"
+#include "mainwnd/main_geometry.h"
+#include "map/map_pane.h"
+#include "playback/film_engine.h"
+#include "playback/film_host.h"
+
+class QAction;
+class QSplitter;
+
+namespace tesmira {
+
+class FilmListPane;
+class FilmView;
+class InstrumentPane;
+class TrackFeeder;
+
+class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
+    Q_OBJECT
+
+public:
+    enum Command {
+        kCmdOpen = 57601,
+        kCmdLanguageEn = 32779,
+        kCmdLanguageZhCn = 32778,
+        kCmdLanguageZhTw = 32782,
+        kCmdLanguageRu = 32781,
+        kCmdLanguageFr = 32789,
+        // The map commands are those of the provider table (app/map_providers.h).
+        kCmdMapGoogle = kMapProviders[kMapGoogle].menuCommand,
+        kCmdMapBaidu = kMapProviders[kMapBaidu].menuCommand,
+        kCmdMapOsm = kMapProviders[kMapOsm].menuCommand,
+        kCmdUnitKmh = 32792,
+        kCmdUnitMph = 32793,
+        kCmdAbout = 32780,
+    };
+    static constexpr int kDialogId = 102;
+
+    struct Options {
+        // The film pane's engine; null makes the libmpv one.
+        std::function<std::unique_ptr<FilmEngine>()> makeEngine;
+        // Where the map pane's provider check asks instead of the providers (tests).
+        MapPane::CheckHosts mapCheckHosts;
+        // The page the track is fed to instead of the map pane's (tests record it).
+        MapPage* mapPage = nullptr;
+        // The screen the first geometry is taken from; empty for the primary screen.
+        QSize screenSize;
+    };
+
+    MainWindow();
+    explicit MainWindow(Options options);
+    ~MainWindow() override;
+
+    // Settings, language, menu, re-texting, check marks and the command-line films
+    // (the arguments after the program's name), in that order.
+    void InitDialog(const QStringList& arguments);
+
+    // FilmHost and FilmListHost
+    int AddFileToList(const QString& path) override;
+    void PlayFile(const QString& path) override;
+    void ResumeSync(const QString& position) override;
+    void PauseMapTrack() override;
+    void StopInstrumentTimers() override;
+    void PlayNextFilm() override;
+    void PlayPrevious(const QString& path) override;
+    void PlayNext(const QString& path) override;
+    QString CurrentFilm() const override { return currentFilm_; }
+    const std::vector<VIDEO_SYNC_OUTPUT_T>& SyncRecords() const override { return syncRecords_; }
+    void StopFilmView() override;
+
+    void LoadCurrentFilm();
+    void StopSync();
+    void ChangeLanguage(const QString& code);
+    // Lists the films oldest first and plays the oldest (the open command's work once
+    // the dialog has returned its choice).
+    void OpenFilms(const QStringList& paths);
+    void OnCommand(int command);
+
+    // The panes and the state the synchroniser keeps.
+    FilmView* filmView() const { return filmView_; }
+    MapPane* mapView() const { return mapView_; }
+    FilmListPane* filmList() const { return filmList_; }
+    InstrumentPane* instrumentView() const { return instrumentView_; }
+    QAction* commandAction(int command) const;
+    bool hasSamples() const { return hasSamples_; }
+    int samplePeriod() const { return samplePeriod_; }
+    QSplitter* outerSplitter() const { return outerSplitter_; }
+    QSplitter* upperSplitter() const { return upperSplitter_; }
+    QSplitter* rightSplitter() const { return rightSplitter_; }
+
+protected:
+    // The open-file dialog; tests replace it.
+    virtual QStringList ChooseFilms();
+    // A message box titled with the product's name; tests replace it.
+    virtual void ShowMessage(const QString& text);
+
+private:
+    void buildMenu();
+    void buildPanes();
+    void setChecked(int command, bool checked);
+    void checkMap(int provider);
+    void selectMap(const MapProviderEntry& map);
+    void loadMapPage(int id);
+    void resendTrack();
+    void checkLanguage(const std::string& code);
+    void checkUnit();
+    static bool isMenuLanguage(const std::string& code);
+    void resetInstruments();
+    void readFilmStatus(const QString& path);
+    void openCommandLine(const QStringList& arguments);
+    static void reportNotPlayed(const QString& film);
+    MainGeometry firstGeometry() const;
+
+    Options options_;
+    QWidget* paneFrame_ = nullptr;
+    QSplitter* outerSplitter_ = nullptr;
+    QSplitter* upperSplitter_ = nullptr;
+    QSplitter* rightSplitter_ = nullptr;
+    FilmView* filmView_ = nullptr;
+    FilmListPane* filmList_ = nullptr;
+    MapPane* mapView_ = nullptr;
+    InstrumentPane* instrumentView_ = nullptr;
+    std::unique_ptr<TrackFeeder> feeder_;
+
+    QString currentFilm_;
+    QString sizeText_;
+    QString createdText_;
+    QString durationText_;
+    QString resolutionText_;
+    bool hasSamples_ = false;
+    // A map page was asked for in place of the shown one.
+    bool resendPending_ = false;
+    int samplePeriod_ = 0;
+    std::vector<VIDEO_SYNC_OUTPUT_T> syncRecords_;
+};
+
+// Process-wide choices the window's panes depend on; before the application object.
+void PrepareMainWindowProcess();
+
+// Builds the application object and the main window, opens the command-line films
+// and runs until the window closes.
+int RunMainWindow(int argc, char** argv);
+
+}  // namespace tesmira

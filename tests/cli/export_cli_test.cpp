@@ -1,0 +1,370 @@
+// Runs the tesmira executable on real films, as other tools would.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "cli/export_command.h"
+#include "support/command_runner.h"
+#include "support/test_films.h"
+
+namespace tesmira {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testfilms::MakeTestFilm;
+using testfilms::RecordPlacement;
+using testfilms::TestFilmOptions;
+using testfilms::TrackRow;
+
+struct ProcessRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+fs::path ScratchDirectory() {
+    return fs::temp_directory_path() / ("tesmira_cli_" + std::to_string(::getpid()));
+}
+
+fs::path Scratch(const std::string& name) {
+    fs::create_directories(ScratchDirectory());
+    return ScratchDirectory() / name;
+}
+
+class ScratchCleanup : public ::testing::Environment {
+public:
+    void TearDown() override { fs::remove_all(ScratchDirectory()); }
+};
+const auto* const kScratchCleanup = ::testing::AddGlobalTestEnvironment(new ScratchCleanup);
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Without any display: the export must not need one. A time limit in
+// seconds, when given, ends a run that stalls.
+ProcessRun Tesmira(const std::string& args, int timeLimit = 0) {
+    const fs::path errFile = Scratch("stderr.txt");
+    ProcessRun r;
+    const std::string limit = timeLimit > 0 ? "timeout " + std::to_string(timeLimit) + " " : "";
+    const CommandResult c = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                       limit + TESMIRA_BINARY_DIR "/src/tesmira " + args + " 2>" +
+                                       ShellQuote(errFile.string()) + " </dev/null");
+    r.status = c.status;
+    r.out = c.output;
+    r.err = ReadFile(errFile);
+    return r;
+}
+
+std::size_t Lines(const std::string& text) {
+    std::size_t n = 0;
+    for (const char c : text) n += c == '\n';
+    return n;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+// Eight seconds: fixes 0-2, none at 3, fixes 4-5, none at 6, a fix at 7.
+std::vector<TrackRow> GappedRows() {
+    auto rows = testfilms::GenerateTrack(8);
+    rows[3].status = 'V';
+    rows[6].status = 'V';
+    rows[7].year = 26;  // two-digit year, as in an RMC sentence
+    return rows;
+}
+
+TEST(ExportCli, Type50FilmAsJson) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type50;
+    o.durationSeconds = 8;
+    o.rows = GappedRows();
+    const fs::path film = MakeTestFilm(o);
+    const ProcessRun r = Tesmira("--export json " + ShellQuote(film.string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const json doc = json::parse(r.out);
+    EXPECT_EQ(doc.at("type"), 50);
+    EXPECT_EQ(doc.at("hasSamples"), true);
+    EXPECT_EQ(doc.at("integrityPassed"), 6);
+    const json& samples = doc.at("samples");
+    ASSERT_EQ(samples.size(), 8u);
+    for (std::size_t i = 0; i < 8; ++i) {
+        const DerivedSample expected = DeriveSample(
+            testfilms::ExpectedRecord((*o.rows)[i], FileType::Type50), FileType::Type50);
+        EXPECT_EQ(samples[i].at("index"), i);
+        EXPECT_EQ(samples[i].at("fix"), expected.fixValid) << i;
+        EXPECT_EQ(samples[i].at("positionText"), expected.positionText) << i;
+        EXPECT_EQ(samples[i].at("speedKmh").get<double>(), expected.speedKmh) << i;
+        EXPECT_EQ(samples[i].at("course").get<double>(), expected.course) << i;
+        EXPECT_EQ(samples[i].at("gsensor"),
+                  json::array({expected.gsensor[0], expected.gsensor[1], expected.gsensor[2]}));
+        if (expected.fixValid) {
+            EXPECT_EQ(samples[i].at("latitude").get<double>(), expected.latitude) << i;
+            EXPECT_EQ(samples[i].at("longitude").get<double>(), expected.longitude) << i;
+            // Shenzhen lies in the shift area: both providers move the point.
+            EXPECT_NE(samples[i].at("map").at("google")[0], samples[i].at("map").at("baidu")[0]);
+        } else {
+            EXPECT_TRUE(samples[i].at("latitude").is_null());
+            EXPECT_EQ(samples[i].at("map").at("google"), json::array({"V", "V"}));
+        }
+    }
+}
+
+TEST(ExportCli, Type60FilmAsJsonAndCsv) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 5;
+    const fs::path film = MakeTestFilm(o);
+    const ProcessRun j = Tesmira("--export json " + ShellQuote(film.string()));
+    ASSERT_EQ(j.status, 0) << j.err;
+    const json doc = json::parse(j.out);
+    EXPECT_EQ(doc.at("type"), 60);
+    EXPECT_EQ(doc.at("hasSamples"), true);
+    EXPECT_TRUE(doc.at("integrityPassed").is_null());
+    EXPECT_EQ(doc.at("samples").size(), 5u);
+
+    const ProcessRun c = Tesmira("--export csv " + ShellQuote(film.string()));
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(Lines(c.out), 1u + 5u);
+    EXPECT_EQ(c.out.rfind("index,fix,", 0), 0u);
+    EXPECT_NE(c.out.find("2026-12-08T08:30:04Z"), std::string::npos) << c.out;
+}
+
+TEST(ExportCli, GpxAndKmlFilesAreReadBackByGpsbabel) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type50;
+    o.durationSeconds = 8;
+    o.rows = GappedRows();
+    const std::string film = ShellQuote(MakeTestFilm(o).string());
+
+    const fs::path gpx = Scratch("track.gpx");
+    const ProcessRun g = Tesmira("--export gpx " + film + " -o " + ShellQuote(gpx.string()));
+    ASSERT_EQ(g.status, 0) << g.err;
+    EXPECT_EQ(g.out, "") << "the document goes to the file only";
+    const CommandResult gBack =
+        RunCommand("gpsbabel -i gpx -f " + ShellQuote(gpx.string()) + " -o gpx -F -");
+    ASSERT_EQ(gBack.status, 0) << gBack.output;
+    EXPECT_EQ(Count(gBack.output, "<trkseg>"), 3u);
+    EXPECT_EQ(Count(gBack.output, "<trkpt "), 6u);
+    EXPECT_NE(gBack.output.find("<time>2026-12-08T08:30:00Z</time>"), std::string::npos);
+    EXPECT_NE(gBack.output.find("<time>2026-12-08T08:30:07Z</time>"), std::string::npos);
+
+    const fs::path kml = Scratch("track.kml");
+    const ProcessRun k = Tesmira("--export kml " + film + " --output=" + ShellQuote(kml.string()));
+    ASSERT_EQ(k.status, 0) << k.err;
+    const CommandResult tracks =
+        RunCommand("gpsbabel -t -i kml -f " + ShellQuote(kml.string()) + " -o unicsv -F -");
+    ASSERT_EQ(tracks.status, 0) << tracks.output;
+    EXPECT_EQ(Lines(tracks.output), 1u + 5u) << tracks.output;
+    const CommandResult points =
+        RunCommand("gpsbabel -w -i kml -f " + ShellQuote(kml.string()) + " -o unicsv -F -");
+    ASSERT_EQ(points.status, 0) << points.output;
+    EXPECT_EQ(Lines(points.output), 1u + 1u) << points.output;
+}
+
+TEST(ExportCli, FilmsWithoutUsableRecords) {
+    TestFilmOptions none;
+    none.placement = RecordPlacement::None;
+    const std::string plain = ShellQuote(MakeTestFilm(none).string());
+    for (const char* format : {"json", "csv", "gpx", "kml"}) {
+        const ProcessRun r = Tesmira(std::string("--export ") + format + " " + plain);
+        EXPECT_EQ(r.status, 0) << format << ": " << r.err;
+        EXPECT_EQ(Lines(r.err), 1u) << format << ": " << r.err;
+        EXPECT_NE(r.err.find("no GPS records"), std::string::npos) << r.err;
+        EXPECT_FALSE(r.out.empty()) << format;
+    }
+    const json empty = json::parse(Tesmira("--export json " + plain).out);
+    EXPECT_EQ(empty.at("type"), 0);
+    EXPECT_EQ(empty.at("hasSamples"), false);
+    EXPECT_TRUE(empty.at("samples").empty());
+
+    // Only two records pass the integrity check: listed, but not used by the player.
+    TestFilmOptions weak;
+    weak.durationSeconds = 4;
+    weak.rows = testfilms::GenerateTrack(4);
+    (*weak.rows)[0].marker = "KVX";
+    (*weak.rows)[1].timeSum = 1;
+    const ProcessRun r = Tesmira("--export json " + ShellQuote(MakeTestFilm(weak).string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json doc = json::parse(r.out);
+    EXPECT_EQ(doc.at("type"), 50);
+    EXPECT_EQ(doc.at("hasSamples"), false);
+    EXPECT_EQ(doc.at("integrityPassed"), 2);
+    EXPECT_EQ(doc.at("samples").size(), 4u);
+    EXPECT_EQ(Lines(r.err), 1u);
+    EXPECT_NE(r.err.find("integrity"), std::string::npos) << r.err;
+}
+
+TEST(ExportCli, ExitCodesAndMessages) {
+    const ProcessRun missing = Tesmira("--export json /nonexistent/film.mp4");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err,
+              "tesmira: cannot open film '/nonexistent/film.mp4': No such file or directory\n");
+
+    const ProcessRun directory = Tesmira("--export json " + ShellQuote(fs::temp_directory_path()));
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(Lines(directory.err), 1u);
+
+    // A FIFO without a writer and a device are no films: refused at once
+    // (the time limit only keeps a stalled export from stalling the test).
+    const fs::path fifo = Scratch("fifo.mp4");
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {fifo.string(), std::string("/dev/null")}) {
+        const ProcessRun special = Tesmira("--export json " + ShellQuote(name), 20);
+        EXPECT_EQ(special.status, 1) << name;
+        EXPECT_EQ(special.out, "") << name;
+        EXPECT_EQ(special.err, "tesmira: cannot open film '" + name + "': Not a regular file\n");
+    }
+
+    TestFilmOptions o;
+    const std::string film = ShellQuote(MakeTestFilm(o).string());
+    const ProcessRun unwritable =
+        Tesmira("--export json " + film + " -o /nonexistent/dir/out.json");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/out.json'"), std::string::npos);
+
+    // An output that takes no data: the failure is reported, and a link named
+    // as the output is left where it was.
+    const fs::path full = Scratch("full.json");
+    fs::remove(full);
+    fs::create_symlink("/dev/full", full);
+    const ProcessRun noSpace =
+        Tesmira("--export json " + film + " -o " + ShellQuote(full.string()));
+    EXPECT_EQ(noSpace.status, 1);
+    EXPECT_EQ(Lines(noSpace.err), 1u) << noSpace.err;
+    EXPECT_TRUE(fs::is_symlink(full));
+    const ProcessRun fullStdout = Tesmira("--export csv " + film + " >/dev/full");
+    EXPECT_EQ(fullStdout.status, 1);
+    EXPECT_NE(fullStdout.err.find("cannot write to standard output"), std::string::npos);
+
+    // The film itself as the output: refused, the film stays as it was.
+    const fs::path copy = Scratch("copy.MOV");
+    fs::copy_file(MakeTestFilm(o), copy, fs::copy_options::overwrite_existing);
+    const auto size = fs::file_size(copy);
+    const ProcessRun self = Tesmira("--export gpx " + ShellQuote(copy.string()) + " -o " +
+                                    ShellQuote(Scratch("./copy.MOV").string()));
+    EXPECT_EQ(self.status, 1);
+    EXPECT_EQ(Lines(self.err), 1u);
+    EXPECT_EQ(fs::file_size(copy), size);
+
+    const ProcessRun badFormat = Tesmira("--export xml " + film);
+    EXPECT_EQ(badFormat.status, 2);
+    EXPECT_NE(badFormat.err.find("unknown export format 'xml'"), std::string::npos);
+    EXPECT_EQ(badFormat.out, "");
+
+    const ProcessRun help = Tesmira("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--export FORMAT FILM [-o OUT]"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+
+    const ProcessRun version = Tesmira("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tesmira ", 0), 0u);
+    EXPECT_EQ(Lines(version.out), 1u);
+}
+
+// Reads back what the export wrote into a temporary stream.
+std::string Contents(std::FILE* f) {
+    std::rewind(f);
+    std::string text;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    return text;
+}
+
+TEST(ExportCli, LocatorFailuresAreReportedOnStandardError) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 3;
+    const fs::path film = MakeTestFilm(o);
+
+    FilmLocators locators;
+    locators.type50 = [](const fs::path&, std::vector<VIDEO_GPS_RECORD_T>&) -> bool {
+        throw std::bad_alloc();
+    };
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    const int status = RunTrackExport({ExportFormat::Json, film.string(), {}}, out, err, locators);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Contents(err), "tesmira: \u63d0\u53d650\u5b9a\u4f4d\u4fe1\u606f\u5931\u8d25\uff01\n");
+    EXPECT_EQ(json::parse(Contents(out)).at("type"), 60);  // type 60 is still tried
+
+    // The film is read once: the track formats take their time stamps from the
+    // same records, so a locator that would fail on a second call is never asked again.
+    int calls = 0;
+    FilmLocators flaky;
+    flaky.type60 = [&calls](const fs::path& f, std::vector<VIDEO_GPS_RECORD_T>& records) {
+        if (++calls > 1) throw std::bad_alloc();
+        return LocateType60(f, records);
+    };
+    std::FILE* gpx = std::tmpfile();
+    std::FILE* gpxErr = std::tmpfile();
+    ASSERT_TRUE(gpx && gpxErr);
+    EXPECT_EQ(RunTrackExport({ExportFormat::Gpx, film.string(), {}}, gpx, gpxErr, flaky), 0);
+    EXPECT_EQ(calls, 1);
+    const std::string track = Contents(gpx);
+    EXPECT_EQ(Count(track, "<trkpt "), 3u);
+    EXPECT_EQ(Count(track, "<time>"), 3u);
+    EXPECT_EQ(Contents(gpxErr), "");
+    for (std::FILE* f : {out, err, gpx, gpxErr}) std::fclose(f);
+}
+
+// The export is a command-line job: it starts without the window's libraries,
+// and an executable whose window module is missing still exports and says why
+// it cannot play.
+TEST(ExportCli, ExportNeedsNoWindowLibraries) {
+    const fs::path binary = TESMIRA_BINARY_DIR "/src/tesmira";
+    const CommandResult libraries = RunCommand("ldd " + ShellQuote(binary.string()));
+    ASSERT_EQ(libraries.status, 0);
+    EXPECT_EQ(libraries.output.find("libQt6"), std::string::npos) << libraries.output;
+    EXPECT_EQ(libraries.output.find("libmpv"), std::string::npos) << libraries.output;
+
+    const fs::path alone = Scratch("alone");
+    fs::create_directories(alone);
+    fs::copy_file(binary, alone / "tesmira", fs::copy_options::overwrite_existing);
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 3;
+    const std::string film = ShellQuote(MakeTestFilm(o).string());
+    const std::string errFile = ShellQuote(Scratch("alone.txt").string());
+    const std::string run =
+        "env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote((alone / "tesmira").string()) + " ";
+
+    const CommandResult exported = RunCommand(run + "--export csv " + film + " 2>" + errFile);
+    EXPECT_EQ(exported.status, 0);
+    EXPECT_EQ(Lines(exported.output), 4u);  // header and three rows
+
+    const CommandResult played = RunCommand(run + film + " 2>" + errFile + " </dev/null");
+    EXPECT_EQ(played.status, 1);
+    const std::string why = ReadFile(Scratch("alone.txt"));
+    const bool withWindow = fs::exists(binary.parent_path() / "tesmira-player.so");
+    EXPECT_NE(why.find(withWindow ? "tesmira: the player window cannot be loaded: "
+                                  : "tesmira: this build has no player window"),
+              std::string::npos)
+        << why;
+}
+
+}  // namespace
+}  // namespace tesmira
