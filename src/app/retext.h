@@ -25,14 +25,8 @@ inline constexpr char kPlayTextProperty[] = "playText";
 inline constexpr char kPauseTextProperty[] = "pauseText";
 inline constexpr int kMaxPlayPauseTextLength = 249;  // UTF-16 code units
 
-// The Map submenu's OpenStreetMap item: command id, language key, and the text it
-// keeps when the current language file lacks the key.
-inline constexpr int kMapOsmCommand = 32794;
-inline constexpr char kMapOsmKey[] = "IDS_MENU_VIEW_MAP_OSM";
-inline constexpr char kMapOsmText[] = "OpenStreetMap";
-
 // Sets every menu text from the language file (UiText: "Not found" when a key is
-// missing, except for the OpenStreetMap item, which keeps kMapOsmText). `menuBar` is the QMenuBar
+// missing, except for a map item with a kept text, app/map_providers.h). `menuBar` is the QMenuBar
 // (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View, Help;
 // the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit submenus. The other items
 // are found by their "commandId" anywhere below the menu bar.

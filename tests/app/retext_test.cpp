@@ -95,7 +95,7 @@ TEST_F(ReText, OsmItemIsTranslatedOrKeepsItsEnglishNameButNeverNotFound) {
     bar.addMenu("f");
     QMenu* maps = bar.addMenu("v")->addMenu("m");
     QAction* google = command(maps, "g", 32787);
-    QAction* osm = command(maps, "OpenStreetMap", kMapOsmCommand);
+    QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
     const struct {
         const char* code;
         const char* text;
@@ -254,8 +254,9 @@ TEST_F(ReText, TableHeadersAndPlayTextSetters) {
 TEST_F(ReText, PaneInsideAWindowKeepsItsOwnTexts) {
     // A user's file that names the pane's controls under the outer window's id.
     ApplyLanguage("en");  // makes the language folder
-    userLanguage("yy", "IDD102_title=Outer\r\nIDD102_1000=wrong\r\nIDD102_1000_0=wrong\r\n"
-                       "IDD102_1011=wrong\r\nIDD104_1000=Play\r\n");
+    userLanguage("yy",
+                 "IDD102_title=Outer\r\nIDD102_1000=wrong\r\nIDD102_1000_0=wrong\r\n"
+                 "IDD102_1011=wrong\r\nIDD104_1000=Play\r\n");
     ApplyLanguage("yy");
     QWidget window;
     auto* own = new QPushButton("own", &window);
