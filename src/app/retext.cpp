@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "app/language_pack.h"
+#include "app/map_providers.h"
 
 namespace tesmira {
 namespace {
@@ -81,11 +82,10 @@ void ReTextMenu(QWidget* menuBar) {
         int command;
         const char* key;
     } kCommands[] = {
-        {57601, "IDS_MENU_FILE_OPEN"},       {32778, "IDS_MENU_VIEW_LANG_CNS"},
-        {32779, "IDS_MENU_VIEW_LANG_ENG"},   {32782, "IDS_MENU_VIEW_LANG_CNT"},
-        {32781, "IDS_MENU_VIEW_LANG_RU"},    {32789, "IDS_MENU_VIEW_LANG_FRA"},
-        {32787, "IDS_MENU_VIEW_MAP_GOOGLE"}, {32788, "IDS_MENU_VIEW_MAP_BAIDU"},
-        {32792, "IDS_MENU_VIEW_UNIT_KMH"},   {32793, "IDS_MENU_VIEW_UNIT_MPH"},
+        {57601, "IDS_MENU_FILE_OPEN"},     {32778, "IDS_MENU_VIEW_LANG_CNS"},
+        {32779, "IDS_MENU_VIEW_LANG_ENG"}, {32782, "IDS_MENU_VIEW_LANG_CNT"},
+        {32781, "IDS_MENU_VIEW_LANG_RU"},  {32789, "IDS_MENU_VIEW_LANG_FRA"},
+        {32792, "IDS_MENU_VIEW_UNIT_KMH"}, {32793, "IDS_MENU_VIEW_UNIT_MPH"},
         {32780, "IDS_MENU_HELP_ABOUT"},
     };
     QList<QAction*> actions;
@@ -100,9 +100,14 @@ void ReTextMenu(QWidget* menuBar) {
         }
     };
     for (const auto& item : kCommands) setCommandText(item.command, uiText(item.key));
-    // Language files written before this item existed, and users' own files,
-    // lack its key: the item then keeps its English name.
-    setCommandText(kMapOsmCommand, QString::fromStdString(UiText(kMapOsmKey, kMapOsmText)));
+    // Language files written before an item existed, and users' own files, lack
+    // its key: such an item keeps its name.
+    for (const MapProviderEntry& map : kMapProviders) {
+        setCommandText(map.menuCommand,
+                       map.keptMenuText != nullptr
+                           ? QString::fromStdString(UiText(map.menuKey, map.keptMenuText))
+                           : uiText(map.menuKey));
+    }
     setCommandText(kFileExitCommand, QString::fromStdString(UiText(kFileExitKey, kFileExitText)));
 }
 

@@ -25,21 +25,18 @@ inline constexpr char kPlayTextProperty[] = "playText";
 inline constexpr char kPauseTextProperty[] = "pauseText";
 inline constexpr int kMaxPlayPauseTextLength = 249;  // UTF-16 code units
 
-// The Map submenu's OpenStreetMap item: command id, language key, and the text it
-// keeps when the current language file lacks the key.
-inline constexpr int kMapOsmCommand = 32794;
-inline constexpr char kMapOsmKey[] = "IDS_MENU_VIEW_MAP_OSM";
-inline constexpr char kMapOsmText[] = "OpenStreetMap";
-// The File menu's Exit item, done the same way.
+// The File menu's Exit item: command id, language key, and the text it keeps when
+// the current language file lacks the key.
 inline constexpr int kFileExitCommand = 57665;
 inline constexpr char kFileExitKey[] = "IDS_MENU_FILE_EXIT";
 inline constexpr char kFileExitText[] = "Exit";
 
 // Sets every menu text from the language file (UiText: "Not found" when a key is
-// missing, except for the OpenStreetMap and Exit items, which keep kMapOsmText and kFileExitText).
-// `menuBar` is the QMenuBar (or any widget whose actions are the top-level menus): positions 0, 1,
-// 2 are File, View, Help; the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit
-// submenus. The other items are found by their "commandId" anywhere below the menu bar.
+// missing, except for a map item with a kept text, app/map_providers.h, and the Exit
+// item, which keeps kFileExitText). `menuBar` is the QMenuBar
+// (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View, Help;
+// the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit submenus. The other items
+// are found by their "commandId" anywhere below the menu bar.
 void ReTextMenu(QWidget* menuBar);
 
 struct PlayPauseTexts {

@@ -50,13 +50,7 @@ std::string ReadUnit() {
 
 std::string ReadMap() {
     const std::string value = readSetting("Map", "google");
-    if (value == "baidu") {
-        mapProvider = kMapBaidu;
-    } else if (value == "google") {
-        mapProvider = kMapGoogle;
-    } else if (value == "osm") {
-        mapProvider = kMapOsm;
-    }
+    if (const MapProviderEntry* entry = MapProviderForSetting(value)) mapProvider = entry->provider;
     return value;
 }
 

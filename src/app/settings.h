@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/map_providers.h"
+
 namespace tesmira {
 
 // The user's three choices in DataFolder() + "setting.ini", section "Setting".
@@ -21,8 +23,8 @@ bool EnsureSettingsFile();
 std::string ReadLanguage();  // "Language", default "en"
 std::string ReadUnit();      // "Unit", default "KMH"; callers compare exactly with "KMH"/"MPH"
 
-// "Map", default "google": "baidu" sets MapProvider() to 1, "google" to 0, "osm" to 2,
-// any other value leaves it as it was. Returns the value read.
+// "Map", default "google": a provider's settings value (app/map_providers.h) sets
+// MapProvider() to that provider, any other value leaves it as it was. Returns the value read.
 std::string ReadMap();
 
 // "TileUrl": the user's own tile address template for the OpenStreetMap page
@@ -31,16 +33,12 @@ std::string ReadMap();
 std::string ReadTileUrl();
 
 // Each sets its key; false when the file could not be written (it is then unchanged).
-bool WriteMap(const std::string& value);       // "google", "baidu" or "osm"
+bool WriteMap(const std::string& value);       // a provider's settings value
 bool WriteUnit(const std::string& value);      // "KMH" or "MPH"
 bool WriteLanguage(const std::string& value);  // done by ApplyLanguage
 
 // The map choice in memory: 0 Google, 1 Baidu, 2 OpenStreetMap; 0 at start.
 int MapProvider();
 void SetMapProvider(int provider);
-
-inline constexpr int kMapGoogle = 0;
-inline constexpr int kMapBaidu = 1;
-inline constexpr int kMapOsm = 2;
 
 }  // namespace tesmira

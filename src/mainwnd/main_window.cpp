@@ -38,6 +38,7 @@
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
 #include "playback/film_view.h"
+#include "playback/film_view_texts.h"
 #include "widgets/app_icon.h"
 
 namespace tesmira {
@@ -130,9 +131,8 @@ void MainWindow::buildMenu() {
     add(language, kCmdLanguageRu, QString::fromUtf8("(ru)Русский"), true);
     add(language, kCmdLanguageFr, QString::fromUtf8("(fr)Français"), true);
     QMenu* map = view->addMenu(QStringLiteral("Map"));
-    add(map, kCmdMapGoogle, QStringLiteral("Google Maps"), true);
-    add(map, kCmdMapBaidu, QStringLiteral("Baidu Maps"), true);
-    add(map, kCmdMapOsm, QString::fromLatin1(kMapOsmText), true);
+    for (const MapProviderEntry& provider : kMapProviders)
+        add(map, provider.menuCommand, QString::fromLatin1(provider.menuText), true);
     QMenu* unit = view->addMenu(QStringLiteral("Speed Unit"));
     add(unit, kCmdUnitKmh, QStringLiteral("KMH"), true);
     add(unit, kCmdUnitMph, QStringLiteral("MPH"), true);
@@ -183,6 +183,9 @@ void MainWindow::buildPanes() {
     mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
     filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
     feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    connect(&mapView_->HtmlCtrl(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
+    connect(mapView_, &MapPane::mapChosen, this,
+            [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -208,9 +211,7 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     ReTextWindow(filmView_, 104);
     ReTextWindow(filmList_, 105);
     checkLanguage(ReadLanguage());
-    setChecked(kCmdMapGoogle, MapProvider() == kMapGoogle);
-    setChecked(kCmdMapBaidu, MapProvider() == kMapBaidu);
-    setChecked(kCmdMapOsm, MapProvider() == kMapOsm);
+    checkMap(MapProvider());
     checkUnit();
     openCommandLine(arguments);
 }
@@ -284,11 +285,6 @@ void MainWindow::OnCommand(int command) {
         case kCmdOpen:
             OpenFilms(ChooseFilms());
             return;
-        case kCmdMapGoogle:
-        case kCmdMapBaidu:
-        case kCmdMapOsm:
-            selectMap(command);
-            return;
         case kCmdUnitKmh:
         case kCmdUnitMph:
             setChecked(kCmdUnitKmh, command == kCmdUnitKmh);
@@ -306,32 +302,38 @@ void MainWindow::OnCommand(int command) {
             return;
         }
         default:
+            if (const MapProviderEntry* map = MapProviderForCommand(command)) selectMap(*map);
             for (const LanguageItem& item : kLanguages)
                 if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
             return;
     }
 }
 
-void MainWindow::selectMap(int command) {
-    setChecked(kCmdMapGoogle, command == kCmdMapGoogle);
-    setChecked(kCmdMapBaidu, command == kCmdMapBaidu);
-    setChecked(kCmdMapOsm, command == kCmdMapOsm);
-    if (command == kCmdMapGoogle) {
-        SetMapProvider(kMapGoogle);
-        const std::string language = ReadLanguage();
-        WriteMap("google");
-        mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, language));
-    } else if (command == kCmdMapBaidu) {
-        SetMapProvider(kMapBaidu);
-        WriteMap("baidu");
-        mapView_->LoadMapPage(MapPageIdFor(kMapBaidu, ReadLanguage()));
-    } else {
-        // Tiles from OpenStreetMap: the page loads without a provider check and
-        // shows the track also without a network.
-        SetMapProvider(kMapOsm);
-        WriteMap("osm");
-        mapView_->LoadMapPage(MapPageIdFor(kMapOsm, ReadLanguage()));
-    }
+void MainWindow::checkMap(int provider) {
+    for (const MapProviderEntry& entry : kMapProviders)
+        setChecked(entry.menuCommand, entry.provider == provider);
+}
+
+void MainWindow::selectMap(const MapProviderEntry& map) {
+    checkMap(map.provider);
+    SetMapProvider(map.provider);
+    WriteMap(map.settingsValue);
+    loadMapPage(MapPageIdFor(map.provider, ReadLanguage()));
+}
+
+void MainWindow::loadMapPage(int id) {
+    // The page that replaces the shown one gets the film's track once it has loaded.
+    resendPending_ = true;
+    mapView_->LoadMapPage(id);
+}
+
+void MainWindow::resendTrack() {
+    if (!resendPending_) return;
+    resendPending_ = false;
+    if (!hasSamples_) return;
+    FilmEngine& engine = filmView_->engine();
+    const int second = WholeSeconds(engine.GetPosition().value_or(0.0));
+    feeder_->Resend(MapProvider(), second, engine.IsRunning());
 }
 
 QString MainWindow::OpenFilter() {
@@ -436,6 +438,8 @@ void MainWindow::resetInstruments() {
 }
 
 bool MainWindow::LoadCurrentFilm() {
+    // A page still on its way gets this film's calls, kept for it.
+    resendPending_ = false;
     filmList_->SelectFilm(currentFilm_);
     hasSamples_ = false;
     readFilmStatus(currentFilm_);
@@ -558,17 +562,11 @@ void MainWindow::ChangeLanguage(const QString& code) {
     ReTextWindow(filmList_, 105);
     filmView_->ShowPlayState();
     setWindowTitle(QStringLiteral("%1 | %2").arg(windowTitle(), kept));
-    if (MapProvider() == kMapBaidu) {
-        mapView_->LoadMapPage(MapPageIdFor(kMapBaidu, code.toStdString()));
-        setChecked(kCmdMapBaidu, true);
-    } else if (MapProvider() == kMapGoogle) {
+    if (const MapProviderEntry* map = FindMapProvider(MapProvider())) {
         // Only the five languages of the menu have a Google page of their own.
-        if (isMenuLanguage(code.toStdString()))
-            mapView_->LoadMapPage(MapPageIdFor(kMapGoogle, code.toStdString()));
-        setChecked(kCmdMapGoogle, true);
-    } else if (MapProvider() == kMapOsm) {
-        mapView_->LoadMapPage(MapPageIdFor(kMapOsm, code.toStdString()));
-        setChecked(kCmdMapOsm, true);
+        if (map->provider != kMapGoogle || isMenuLanguage(code.toStdString()))
+            loadMapPage(MapPageIdFor(map->provider, code.toStdString()));
+        setChecked(map->menuCommand, true);
     }
     checkLanguage(code.toStdString());
     checkUnit();

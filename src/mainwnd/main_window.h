@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/map_providers.h"
 #include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
@@ -39,9 +40,10 @@ public:
         kCmdLanguageZhTw = 32782,
         kCmdLanguageRu = 32781,
         kCmdLanguageFr = 32789,
-        kCmdMapGoogle = 32787,
-        kCmdMapBaidu = 32788,
-        kCmdMapOsm = 32794,
+        // The map commands are those of the provider table (app/map_providers.h).
+        kCmdMapGoogle = kMapProviders[kMapGoogle].menuCommand,
+        kCmdMapBaidu = kMapProviders[kMapBaidu].menuCommand,
+        kCmdMapOsm = kMapProviders[kMapOsm].menuCommand,
         kCmdUnitKmh = 32792,
         kCmdUnitMph = 32793,
         kCmdAbout = 32780,
@@ -120,7 +122,10 @@ private:
     void buildMenu();
     void buildPanes();
     void setChecked(int command, bool checked);
-    void selectMap(int command);
+    void checkMap(int provider);
+    void selectMap(const MapProviderEntry& map);
+    void loadMapPage(int id);
+    void resendTrack();
     void checkLanguage(const std::string& code);
     void checkUnit();
     static bool isMenuLanguage(const std::string& code);
@@ -147,6 +152,8 @@ private:
     QString durationText_;
     QString resolutionText_;
     bool hasSamples_ = false;
+    // A map page was asked for in place of the shown one.
+    bool resendPending_ = false;
     int samplePeriod_ = 0;
     bool loading_ = false;
     QString pendingFilm_;          // asked for during a load, played after it

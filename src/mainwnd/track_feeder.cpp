@@ -6,16 +6,22 @@
 
 namespace tesmira {
 
-void TrackFeeder::LoadTrack(const std::vector<DerivedSample>& samples, int mapProvider) {
-    Stop();
-    for (const DerivedSample& sample : samples) PlotSample(sample, mapProvider);
-}
-
 void TrackFeeder::Stop() {
+    kept_.clear();
+    kept_.shrink_to_fit();
     page_.CallPageFunction("stop");
 }
 
 void TrackFeeder::PlotSample(const DerivedSample& sample, int mapProvider) {
+    kept_.push_back({sample.fixValid, sample.longitude, sample.latitude});
+    plot(kept_.back(), mapProvider);
+}
+
+void TrackFeeder::plot(const Position& position, int mapProvider) {
+    DerivedSample sample;
+    sample.fixValid = position.fixValid;
+    sample.longitude = position.longitude;
+    sample.latitude = position.latitude;
     MapTexts texts = MapTextsForSample(sample, mapProvider);
     page_.CallPageFunction("path_plot", {std::move(texts.longitude), std::move(texts.latitude)});
 }
@@ -30,6 +36,15 @@ void TrackFeeder::ResumeAt(int second) {
 
 void TrackFeeder::Pause() {
     page_.CallPageFunction("pause");
+}
+
+void TrackFeeder::Resend(int mapProvider, int second, bool running) {
+    if (kept_.empty()) return;
+    page_.CallPageFunction("stop");
+    // The texts of the new page's provider: the datum shift differs between providers.
+    for (const Position& position : kept_) plot(position, mapProvider);
+    ResumeAt(second);
+    if (!running) Pause();
 }
 
 }  // namespace tesmira

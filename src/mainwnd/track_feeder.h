@@ -1,7 +1,9 @@
 #pragma once
 // Sends a film's track to the map page and drives its marker, in the order the
 // page expects: stop, one path_plot per sample, then play from the start; play
-// from a second on a resume, pause on a pause. Qt-free.
+// from a second on a resume, pause on a pause. It keeps the film's positions, so
+// that a page which replaces the one that had the track (another provider, another
+// language) can be given it again. Qt-free.
 
 #include <vector>
 
@@ -14,12 +16,10 @@ class TrackFeeder {
 public:
     explicit TrackFeeder(MapPage& page) : page_(page) {}
 
-    // A film is loading: the page forgets the previous track, then receives one
-    // point per sample, shifted into the datum of `mapProvider`.
-    void LoadTrack(const std::vector<DerivedSample>& samples, int mapProvider);
-
-    // The single steps of LoadTrack, for a caller that walks the samples itself.
+    // A film is loading (or its samples were rejected): the page forgets the
+    // previous track, and so does the feeder.
     void Stop();
+    // One sample, in sample order, shifted into the datum of `mapProvider`.
     void PlotSample(const DerivedSample& sample, int mapProvider);
 
     // Playback started: the marker steps from sample 0 every `samplePeriodMs`.
@@ -28,8 +28,22 @@ public:
     void ResumeAt(int second);
     void Pause();
 
+    // A new page (of `mapProvider`) replaced the one that had the track: it gets
+    // the whole track again with the marker at `second`, stepping once a second
+    // when `running`, else paused there. Nothing when no track was plotted.
+    void Resend(int mapProvider, int second, bool running);
+
 private:
+    // What the texts are made of, per sample: the fix and the film's own position.
+    struct Position {
+        bool fixValid;
+        double longitude;
+        double latitude;
+    };
+    void plot(const Position& position, int mapProvider);
+
     MapPage& page_;
+    std::vector<Position> kept_;
 };
 
 }  // namespace tesmira

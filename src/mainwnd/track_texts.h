@@ -6,14 +6,15 @@
 
 #include <string>
 
+#include "app/map_providers.h"
 #include "extract/gps_record.h"
 
 namespace tesmira {
 
-// Values of MapProvider.
-inline constexpr int kMapProviderGoogle = 0;
-inline constexpr int kMapProviderBaidu = 1;
-inline constexpr int kMapProviderOsm = 2;
+// Values of MapProvider (app/map_providers.h).
+inline constexpr int kMapProviderGoogle = kMapGoogle;
+inline constexpr int kMapProviderBaidu = kMapBaidu;
+inline constexpr int kMapProviderOsm = kMapOsm;
 
 struct GeoPoint {
     double longitude = 0;

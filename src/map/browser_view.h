@@ -55,7 +55,6 @@ public:
                           ResultCallback result = {});
 
     bool IsPageReady() const { return state_ == PageState::Ready; }
-    int KeptCallCount() const { return static_cast<int>(kept_.size()); }
 
     // The text after "app:" of a navigation that was cancelled.
     virtual void HandleAppLink(const QString& text);

@@ -7,10 +7,12 @@ MapBrowser::MapBrowser(QWidget* parent) : BrowserView(parent) {
 }
 
 void MapBrowser::HandleAppLink(const QString& text) {
-    if (text.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0 || parentWidget() == nullptr) {
-        return;
+    if (parentWidget() == nullptr) return;
+    if (text.compare(QLatin1String("ok"), Qt::CaseInsensitive) == 0) {
+        QMetaObject::invokeMethod(parentWidget(), "accept");
+    } else if (parentWidget()->metaObject()->indexOfSlot("chooseMap(QString)") >= 0) {
+        QMetaObject::invokeMethod(parentWidget(), "chooseMap", Q_ARG(QString, text.toLower()));
     }
-    QMetaObject::invokeMethod(parentWidget(), "accept");
 }
 
 }  // namespace tesmira

@@ -19,12 +19,16 @@ constexpr char kPageHost[] = "tesmira";
 
 void RegisterMapSchemes() {
     if (QWebEngineUrlScheme::schemeByName(kMapPageScheme).name() == kMapPageScheme) return;
+    // Not secure schemes: a page may then load its provider's script and
+    // pictures over plain http as well as https.
     QWebEngineUrlScheme pages(kMapPageScheme);
     pages.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    // Not a secure scheme: a page may then load its provider's script and
-    // pictures over plain http as well as https.
-    pages.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled);
+    pages.setFlags(QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(pages);
+    QWebEngineUrlScheme localPages(kLocalMapPageScheme);
+    localPages.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    localPages.setFlags(QWebEngineUrlScheme::CorsEnabled | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(localPages);
 
     QWebEngineUrlScheme appLinks(kAppLinkScheme);
     appLinks.setSyntax(QWebEngineUrlScheme::Syntax::Path);
@@ -44,11 +48,15 @@ public:
 void InstallMapPageScheme(QWebEngineProfile* profile) {
     if (profile->urlSchemeHandler(kMapPageScheme) != nullptr) return;
     profile->installUrlSchemeHandler(kMapPageScheme, new MapPageSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kLocalMapPageScheme, new MapPageSchemeHandler(profile));
     profile->installUrlSchemeHandler(kAppLinkScheme, new AppLinkSchemeHandler(profile));
 }
 
 QUrl MapPageUrl(int id, const QString& tileTemplate) {
-    QUrl url(QStringLiteral("%1://%2/%3").arg(kMapPageScheme, kPageHost).arg(id));
+    const bool readsFiles = TileTemplateReadsFiles(tileTemplate.toStdString());
+    QUrl url(QStringLiteral("%1://%2/%3")
+                 .arg(readsFiles ? kLocalMapPageScheme : kMapPageScheme, kPageHost)
+                 .arg(id));
     if (!tileTemplate.isEmpty()) {
         const QByteArray coded = tileTemplate.toUtf8().toBase64(QByteArray::Base64UrlEncoding |
                                                                 QByteArray::OmitTrailingEquals);
@@ -58,7 +66,9 @@ QUrl MapPageUrl(int id, const QString& tileTemplate) {
 }
 
 int MapPageIdFromUrl(const QUrl& url) {
-    if (url.scheme() != QLatin1String(kMapPageScheme)) return 0;
+    if (url.scheme() != QLatin1String(kMapPageScheme) &&
+        url.scheme() != QLatin1String(kLocalMapPageScheme))
+        return 0;
     bool ok = false;
     const int id = url.path().mid(1).toInt(&ok);
     return ok && FindMapPage(id) != nullptr ? id : 0;

@@ -11,11 +11,14 @@ class QWebEngineProfile;
 namespace tesmira {
 
 inline constexpr char kMapPageScheme[] = "res";
+// The same pages as local content, which may read local files: only for a page
+// that needs to (OpenStreetMap with tiles in a folder).
+inline constexpr char kLocalMapPageScheme[] = "res-local";
 
 // "app:" links, which the browser control cancels and hands on.
 inline constexpr char kAppLinkScheme[] = "app";
 
-// Declares both schemes to Qt WebEngine (without it an "app:" link never
+// Declares the schemes to Qt WebEngine (without it an "app:" link never
 // reaches the browser control). Must run before the QApplication is
 // constructed (Qt WebEngine fixes its schemes when it starts); repeated calls do nothing.
 void RegisterMapSchemes();
@@ -25,9 +28,10 @@ void InstallMapPageScheme(QWebEngineProfile* profile);
 
 // res://tesmira/<id>. A tile template, when given, rides along as the query
 // "tiles", base64url-coded UTF-8, so that no text can alter the address or
-// reach the page as anything but the template.
+// reach the page as anything but the template; a template of local files
+// makes it res-local://tesmira/<id>.
 QUrl MapPageUrl(int id, const QString& tileTemplate = {});
-// The page id of a "res" URL; 0 when the URL names no page.
+// The page id of a "res" or "res-local" URL; 0 when the URL names no page.
 int MapPageIdFromUrl(const QUrl& url);
 
 class MapPageSchemeHandler : public QWebEngineUrlSchemeHandler {

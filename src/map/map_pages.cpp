@@ -4,31 +4,20 @@
 #include <array>
 #include <cstring>
 
+#include "app/map_providers.h"
+
 namespace tesmira {
 namespace {
 
-constexpr int kGoogle = 0;
-constexpr int kBaidu = 1;
-constexpr int kOsm = 2;
-
-constexpr char kGoogleHost[] = "maps.googleapis.com";
-// The check always asks for English; the key is a placeholder of the right
-// length, the endpoint answers without a valid one.
-constexpr char kGoogleCheck[] =
-    "/maps/api/js?&key=TESMIRA0PLACEHOLDER0NOT0A0REAL0API0KEY0&sensor=false&language=en";
-constexpr char kBaiduHost[] = "api.map.baidu.com";
-constexpr char kBaiduCheck[] = "/api?v=1.3";
-
 constexpr std::array kPages = {
-    MapPageEntry{156, kGoogle, nullptr, "google_en.html", kGoogleHost, kGoogleCheck, true},
-    MapPageEntry{157, kGoogle, "ru", "google_ru.html", kGoogleHost, kGoogleCheck, true},
-    MapPageEntry{158, kGoogle, "zh-CN", "google_zh-CN.html", kGoogleHost, kGoogleCheck, true},
-    MapPageEntry{159, kGoogle, "zh-TW", "google_zh-TW.html", kGoogleHost, kGoogleCheck, true},
-    MapPageEntry{176, kGoogle, "fr", "google_fr.html", kGoogleHost, kGoogleCheck, true},
-    MapPageEntry{160, kBaidu, nullptr, "baidu_map.html", kBaiduHost, kBaiduCheck, true},
-    // Its script is inside it and its tiles may come from anywhere: nothing to check.
-    MapPageEntry{kOsmPageId, kOsm, nullptr, "osm_map.html", nullptr, nullptr, true},
-    MapPageEntry{kOfflinePageId, kNoMapProvider, nullptr, "offline.html", nullptr, nullptr, false},
+    MapPageEntry{156, kMapGoogle, nullptr, "google_en.html", true},
+    MapPageEntry{157, kMapGoogle, "ru", "google_ru.html", true},
+    MapPageEntry{158, kMapGoogle, "zh-CN", "google_zh-CN.html", true},
+    MapPageEntry{159, kMapGoogle, "zh-TW", "google_zh-TW.html", true},
+    MapPageEntry{176, kMapGoogle, "fr", "google_fr.html", true},
+    MapPageEntry{160, kMapBaidu, nullptr, "baidu_map.html", true},
+    MapPageEntry{kOsmPageId, kMapOsm, nullptr, "osm_map.html", true},
+    MapPageEntry{kOfflinePageId, kNoMapProvider, nullptr, "offline.html", false},
 };
 
 }  // namespace
@@ -53,12 +42,49 @@ int MapPageIdFor(int provider, std::string_view language) {
     return fallback;
 }
 
+const char* CheckHostFor(const MapPageEntry& page) {
+    const MapProviderEntry* provider = FindMapProvider(page.provider);
+    return provider == nullptr ? nullptr : provider->checkHost;
+}
+
 std::string CheckUrlFor(const MapPageEntry& page, std::string_view host) {
-    if (page.checkHost == nullptr) return {};
+    const MapProviderEntry* provider = FindMapProvider(page.provider);
+    if (provider == nullptr || provider->checkHost == nullptr) return {};
     std::string url = "http://";
-    url += host.empty() ? std::string_view(page.checkHost) : host;
-    url += page.checkPath;
+    url += host.empty() ? std::string_view(provider->checkHost) : host;
+    url += provider->checkPath;
     return url;
+}
+
+std::string UnknownTilePlaceholder(std::string_view tileTemplate) {
+    const auto isKeyChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-' || c == ' ';
+    };
+    constexpr std::string_view kFilled[] = {"x", "y", "z", "s", "r", "-y"};
+    for (std::size_t open = tileTemplate.find('{'); open != std::string_view::npos;
+         open = tileTemplate.find('{', open + 1)) {
+        const std::size_t close = tileTemplate.find('}', open);
+        if (close == std::string_view::npos) break;
+        std::string_view key = tileTemplate.substr(open + 1, close - open - 1);
+        if (key.empty() || !std::all_of(key.begin(), key.end(), isKeyChar)) continue;
+        key.remove_prefix(std::min(key.find_first_not_of(' '), key.size()));
+        if (!key.empty() &&
+            std::find(std::begin(kFilled), std::end(kFilled), key) != std::end(kFilled))
+            continue;
+        return std::string(tileTemplate.substr(open, close - open + 1));
+    }
+    return {};
+}
+
+bool TileTemplateReadsFiles(std::string_view tileTemplate) {
+    constexpr std::string_view kFile = "file:";
+    if (tileTemplate.size() < kFile.size()) return false;
+    for (std::size_t i = 0; i < kFile.size(); ++i) {
+        const char c = tileTemplate[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kFile[i]) return false;
+    }
+    return true;
 }
 
 std::string NormalizeCheckUrl(std::string url) {

@@ -1,7 +1,7 @@
 #pragma once
 // The map pages the pane can show, one table entry each: which provider and
-// language choose a page, which file of the resources holds it, and which
-// address the reachability check asks before it is shown. Qt-free.
+// language choose a page and which file of the resources holds it; the check
+// before it is shown is its provider's (app/map_providers.h). Qt-free.
 
 #include <string>
 #include <string_view>
@@ -19,17 +19,17 @@ struct MapPageEntry {
     int provider;          // MapProvider value choosing the page
     const char* language;  // language code choosing it; nullptr: any other code
     const char* resource;  // file name below the pages' resource folder
-    // What the check asks before the page is shown: host and path with query.
-    // nullptr host: no check. Such a page of a provider is always shown; the
-    // offline page (no provider) is never loaded by LoadMapPage.
-    const char* checkHost;
-    const char* checkPath;
     // False for a page whose script defines none of the page functions.
     bool hasPageFunctions;
 };
 
 // nullptr for an id of no page.
 const MapPageEntry* FindMapPage(int id);
+
+// The check host of the page's provider (app/map_providers.h); nullptr when the
+// page is shown without a check. The offline page (no provider) is never loaded
+// by LoadMapPage.
+const char* CheckHostFor(const MapPageEntry& page);
 
 // The page shown for a provider and a language code (exact, case-sensitive):
 // the provider's page for that code, else its page for any code; 0 when the
@@ -39,6 +39,16 @@ int MapPageIdFor(int provider, std::string_view language);
 // The check address of a page before it is normalised; `host` replaces the
 // entry's host when not empty (tests). Empty for a page without a check.
 std::string CheckUrlFor(const MapPageEntry& page, std::string_view host = {});
+
+// The first placeholder of an OpenStreetMap tile template that the page's map
+// cannot fill ("{apikey}"); empty when it fills them all ({z}, {x}, {y}, {-y},
+// {s}, {r}). Written as the map finds them: braces round letters, digits, "_",
+// "-" and blanks, blanks after the brace skipped.
+std::string UnknownTilePlaceholder(std::string_view tileTemplate);
+
+// True for a template of tiles in local files ("file:" in any case), the only
+// kind of page that may read them.
+bool TileTemplateReadsFiles(std::string_view tileTemplate);
 
 // As the check treats an address: lower case, and "http://" put in front when
 // it contains no "http://".

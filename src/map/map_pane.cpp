@@ -1,6 +1,7 @@
 #include "map/map_pane.h"
 
 #include <QLabel>
+#include <cstdio>
 
 #include "app/language_pack.h"
 #include "app/retext.h"
@@ -35,16 +36,17 @@ void MapPane::OnInitialUpdate() {
 void MapPane::LoadMapPage(int id) {
     const MapPageEntry* page = FindMapPage(id);
     if (page == nullptr || page->provider == kNoMapProvider) return;
-    if (page->checkHost == nullptr) {
+    const char* checkHost = CheckHostFor(*page);
+    if (checkHost == nullptr) {
         // A page that draws without a network is shown at once, with the
         // user's tile template when the settings name one.
         check_.Cancel();
         shownPageId_ = id;
-        htmlCtrl_.Navigate(MapPageUrl(id, QString::fromStdString(ReadTileUrl())),
-                           page->hasPageFunctions);
+        const std::string tiles = UsableTileUrl();
+        htmlCtrl_.Navigate(MapPageUrl(id, QString::fromStdString(tiles)), page->hasPageFunctions);
         return;
     }
-    const auto host = checkHosts_.find(page->checkHost);
+    const auto host = checkHosts_.find(checkHost);
     const std::string url =
         CheckUrlFor(*page, host == checkHosts_.end() ? std::string() : host->second);
     htmlCtrl_.ExpectPage();
@@ -52,6 +54,25 @@ void MapPane::LoadMapPage(int id) {
         shownPageId_ = reachable ? id : kOfflinePageId;
         htmlCtrl_.Navigate(MapPageUrl(shownPageId_), FindMapPage(shownPageId_)->hasPageFunctions);
     });
+}
+
+std::string MapPane::UsableTileUrl() {
+    std::string tiles = ReadTileUrl();
+    const std::string unknown = UnknownTilePlaceholder(tiles);
+    if (!unknown.empty()) {
+        // The map would fail on its first tile and draw no track at all.
+        std::fprintf(stderr,
+                     "tesmira: TileUrl \"%s\" has the placeholder %s, which the map cannot fill; "
+                     "showing the OpenStreetMap tiles instead\n",
+                     tiles.c_str(), unknown.c_str());
+        tiles.clear();
+    }
+    return tiles;
+}
+
+void MapPane::chooseMap(const QString& settingsValue) {
+    if (const MapProviderEntry* entry = MapProviderForSetting(settingsValue.toStdString()))
+        emit mapChosen(entry->provider);
 }
 
 bool MapPane::CallPageFunction(const std::string& name,

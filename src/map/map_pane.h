@@ -30,7 +30,8 @@ public:
     // Returns at once; a newer call replaces a check still running. Calls to
     // the page made meanwhile are kept for whichever page is then shown. An
     // id of no provider does nothing. A page without a check (OpenStreetMap)
-    // is shown at once, given the settings' "TileUrl" when there is one.
+    // is shown at once, given the settings' "TileUrl" when there is one and the
+    // map can fill it (else the default tiles, the reason on standard error).
     void LoadMapPage(int id);
 
     // MapPage: UTF-8 texts, see BrowserView::CallPageFunction.
@@ -44,9 +45,14 @@ public:
 public slots:
     // The browser control's "app:ok".
     void accept();
+    // The browser control's "app:<settings value of a provider>" (the offline
+    // page's link); other values do nothing.
+    void chooseMap(const QString& settingsValue);
 
 signals:
     void accepted();
+    // The user asked for the provider's map from within a page.
+    void mapChosen(int provider);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +60,7 @@ protected:
 private:
     void OnInitialUpdate();
     void PlaceBrowser();
+    static std::string UsableTileUrl();
 
     MapBrowser htmlCtrl_;
     ReachabilityCheck check_;

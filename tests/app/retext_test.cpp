@@ -95,7 +95,7 @@ TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFou
     QAction* exit = command(bar.addMenu("f"), "Exit", kFileExitCommand);
     QMenu* maps = bar.addMenu("v")->addMenu("m");
     QAction* google = command(maps, "g", 32787);
-    QAction* osm = command(maps, "OpenStreetMap", kMapOsmCommand);
+    QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
     const struct {
         const char* code;
         const char* text;

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -134,8 +135,9 @@ protected:
     }
 
     // The window with a scripted engine whose films last `duration` seconds; the
-    // track goes to `page`; the map pane's check finds nobody (offline page).
-    Window& make(int duration = 120) {
+    // track goes to `page`; the map pane's check asks `checkHost` (the answering
+    // provider when empty).
+    Window& make(int duration = 120, const std::string& checkHost = {}) {
         MainWindow::Options options;
         options.makeEngine = [this, duration] {
             auto made = std::make_unique<FakeEngine>();
@@ -144,8 +146,8 @@ protected:
             return made;
         };
         options.mapPage = &page;
-        options.mapCheckHosts = {{"maps.googleapis.com", provider.host()},
-                                 {"api.map.baidu.com", provider.host()}};
+        const std::string host = checkHost.empty() ? provider.host() : checkHost;
+        options.mapCheckHosts = {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}};
         options.screenSize = QSize(1920, 1080);
         options.locators = locators;
         window = std::make_unique<Window>(options);
@@ -592,6 +594,62 @@ TEST_F(MainWindowTest, PlayerKeysWorkWhereverTheFocusIs) {
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->trigger();
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMarkersSecond) {
+    const QString film = CopyFilm(Type60Film(30), films.path(), "t.mp4");
+    Window& w = make(30);
+    w.InitDialog({});
+    w.PlayFile(film);
+    const QStringList googleTexts = page.calls.filter("path_plot(");
+    ASSERT_EQ(googleTexts.size(), 30);
+    BrowserView& browser = w.mapView()->HtmlCtrl();
+    // Switches, then waits until the new page has loaded; what it was sent since.
+    const auto sentAfter = [&](const std::function<void()>& change) {
+        page.calls.clear();
+        QSignalSpy ready(&browser, &BrowserView::pageReady);
+        change();
+        EXPECT_TRUE(maptest::WaitFor([&] { return ready.count() > 0; }, 8000));
+        return page.calls;
+    };
+
+    engine->position = 12.4;  // running
+    QStringList sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdMapBaidu); });
+    ASSERT_EQ(sent.size(), 32) << sent.join(' ').toStdString();
+    EXPECT_EQ(sent.first(), "stop()");
+    EXPECT_EQ(sent.last(), "play(12,1000)");
+    const QStringList baiduTexts = sent.filter("path_plot(");
+    EXPECT_EQ(baiduTexts.at(5), "path_plot(V,V)");
+    EXPECT_NE(baiduTexts.at(0), googleTexts.at(0));  // shifted for Baidu, not as loaded
+
+    // Paused: the marker waits at the film's second.
+    w.filmView()->PlayPause();
+    engine->position = 20.7;
+    sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdLanguageFr); });
+    EXPECT_EQ(sent.filter("path_plot("), baiduTexts);
+    EXPECT_EQ(sent.mid(sent.size() - 2), QStringList({"play(20,1000)", "pause()"}));
+
+    sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdMapGoogle); });
+    EXPECT_EQ(sent.filter("path_plot("), googleTexts);
+    EXPECT_EQ(sent.last(), "pause()");
+}
+
+TEST_F(MainWindowTest, TheOfflinePagesLinkSelectsOpenStreetMapAsTheMenuDoes) {
+    Window& w = make(120, "127.0.0.1:1");  // nobody answers there
+    w.InitDialog({});
+    QWebEnginePage* shown = w.mapView()->HtmlCtrl().page();
+    ASSERT_TRUE(maptest::WaitFor([&] {
+        return w.mapView()->ShownPageId() == kOfflinePageId &&
+               maptest::Eval(shown, "document.getElementById('osm') !== null").toBool();
+    }));
+    maptest::Eval(shown, "document.getElementById('osm').click()");
+
+    ASSERT_TRUE(maptest::WaitFor([&] { return w.mapView()->ShownPageId() == kOsmPageId; }));
+    EXPECT_EQ(ReadMap(), "osm");
+    EXPECT_EQ(MapProvider(), kMapOsm);
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdMapOsm)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapGoogle)->isChecked());
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdMapBaidu)->isChecked());
 }
 
 TEST_F(MainWindowTest, CommandLineFilms) {

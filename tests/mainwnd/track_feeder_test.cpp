@@ -42,8 +42,9 @@ protected:
 };
 
 TEST_F(TrackFeederTest, FilmLoadStopsThenPlotsEverySampleInOrderThenPlaysFromTheStart) {
-    const std::vector<DerivedSample> samples = {Fix(2.35, 48.85), NoFix(), Fix(2.36, 48.86)};
-    feeder.LoadTrack(samples, 0);
+    feeder.Stop();
+    for (const DerivedSample& sample : {Fix(2.35, 48.85), NoFix(), Fix(2.36, 48.86)})
+        feeder.PlotSample(sample, 0);
     feeder.Play(1000);
 
     const std::vector<PageCall> expected = {
@@ -56,10 +57,31 @@ TEST_F(TrackFeederTest, FilmLoadStopsThenPlotsEverySampleInOrderThenPlaysFromThe
     EXPECT_EQ(page.calls, expected);
 }
 
-TEST_F(TrackFeederTest, AnEmptyFilmOnlyStops) {
-    feeder.LoadTrack({}, 1);
-    ASSERT_EQ(page.calls.size(), 1u);
-    EXPECT_EQ(page.calls[0], (PageCall{"stop", {}}));
+TEST_F(TrackFeederTest, ANewPageGetsTheTrackInItsProvidersDatumAndTheMarkerAtTheSecond) {
+    feeder.Stop();
+    feeder.PlotSample(Fix(114.061523, 22.542796), 0);
+    feeder.PlotSample(NoFix(), 0);
+    struct Case {
+        bool running;
+        std::vector<PageCall> tail;
+    };
+    for (const Case& c : {Case{true, {{"play", {"42", "1000"}}}},
+                          Case{false, {{"play", {"42", "1000"}}, {"pause", {}}}}}) {
+        page.calls.clear();
+        feeder.Resend(1, 42, c.running);
+        std::vector<PageCall> expected = {
+            {"stop", {}},
+            {"path_plot", {"114.073188", "22.545760"}},
+            {"path_plot", {"V", "V"}},
+        };
+        expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+        EXPECT_EQ(page.calls, expected) << (c.running ? "running" : "paused");
+    }
+    // The next film's load forgets the track: there is nothing to send again.
+    feeder.Stop();
+    page.calls.clear();
+    feeder.Resend(0, 3, true);
+    EXPECT_TRUE(page.calls.empty());
 }
 
 TEST_F(TrackFeederTest, ThePointIsShiftedIntoTheProvidersDatum) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/map_providers.h"
+
 namespace tesmira {
 namespace {
 
@@ -42,6 +44,42 @@ TEST(MapPagesTest, OnlyProviderPagesAreChecked) {
     EXPECT_EQ(CheckUrlFor(*FindMapPage(kOsmPageId)), "");
     EXPECT_EQ(FindMapPage(155), nullptr);
     EXPECT_EQ(CheckUrlFor(*FindMapPage(160), "127.0.0.1:8080"), "http://127.0.0.1:8080/api?v=1.3");
+}
+
+TEST(MapPagesTest, EveryProviderRowLeadsBackToItselfAndToAPageOfItsOwn) {
+    for (const MapProviderEntry& row : kMapProviders) {
+        EXPECT_EQ(MapProviderForCommand(row.menuCommand), &row) << row.settingsValue;
+        EXPECT_EQ(MapProviderForSetting(row.settingsValue), &row) << row.settingsValue;
+        const MapPageEntry* page = FindMapPage(MapPageIdFor(row.provider, "en"));
+        ASSERT_NE(page, nullptr) << row.settingsValue;
+        EXPECT_EQ(page->provider, row.provider);
+        EXPECT_EQ(CheckUrlFor(*page).empty(), row.checkHost == nullptr) << row.settingsValue;
+    }
+    EXPECT_EQ(MapProviderForSetting("Baidu"), nullptr);
+}
+
+TEST(MapPagesTest, TileTemplatesTheMapCannotFillOrThatReadFilesAreKnown) {
+    struct Case {
+        const char* tiles;
+        const char* unknown;
+        bool readsFiles;
+    };
+    const Case cases[] = {
+        {"https://tile.openstreetmap.org/{z}/{x}/{y}.png", "", false},
+        {"https://{s}.tiles.example.org/{z}/{x}/{-y}{r}.png", "", false},
+        {"https://tiles.example.org/{z}/{x}/{y}.png?key={apikey}", "{apikey}", false},
+        {"https://tiles.example.org/{ z}/{x }/{y}.png", "{x }", false},
+        {"https://tiles.example.org/{}/{ }/{y}.png", "{ }", false},
+        {"https://tiles.example.org/{z}/{x}/{y}.png?q={\"a\":1}", "", false},
+        {"FILE:///srv/tiles/{z}/{x}/{y}.png", "", true},
+        {"file:/srv/tiles/{z}/{x}/{y}.png", "", true},
+        {"/srv/file:/{z}/{x}/{y}.png", "", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UnknownTilePlaceholder(c.tiles), c.unknown) << c.tiles;
+        EXPECT_EQ(TileTemplateReadsFiles(c.tiles), c.readsFiles) << c.tiles;
+    }
 }
 
 TEST(MapPagesTest, TheCheckLowersTheAddressAndAddsTheScheme) {

@@ -122,7 +122,7 @@ void RegisterSchemes() {
     RegisterMapSchemes();
     QWebEngineUrlScheme stub(kStubScheme);
     stub.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    stub.setFlags(QWebEngineUrlScheme::CorsEnabled | QWebEngineUrlScheme::LocalAccessAllowed);
+    stub.setFlags(QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(stub);
 }
 
