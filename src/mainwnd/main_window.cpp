@@ -183,7 +183,7 @@ void MainWindow::buildPanes() {
     mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
     filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
     feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
-    connect(&mapView_->HtmlCtrl(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
+    connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
 

@@ -22,11 +22,11 @@ MapPane::MapPane(QWidget* parent, CheckHosts checkHosts)
 
 MapPane::~MapPane() {
     // The browser is a member: take it out of Qt's ownership before it is destroyed.
-    htmlCtrl_.setParent(nullptr);
+    browser_.setParent(nullptr);
 }
 
 void MapPane::OnInitialUpdate() {
-    htmlCtrl_.CreateOverPlaceholder(kPlaceholderId, this);
+    browser_.CreateOverPlaceholder(kPlaceholderId, this);
     ApplyLanguage("");
     const int id = MapPageIdFor(MapProvider(), ReadLanguage());
     if (id != 0) LoadMapPage(id);
@@ -43,16 +43,16 @@ void MapPane::LoadMapPage(int id) {
         check_.Cancel();
         shownPageId_ = id;
         const std::string tiles = UsableTileUrl();
-        htmlCtrl_.Navigate(MapPageUrl(id, QString::fromStdString(tiles)), page->hasPageFunctions);
+        browser_.Navigate(MapPageUrl(id, QString::fromStdString(tiles)), page->hasPageFunctions);
         return;
     }
     const auto host = checkHosts_.find(checkHost);
     const std::string url =
         CheckUrlFor(*page, host == checkHosts_.end() ? std::string() : host->second);
-    htmlCtrl_.ExpectPage();
+    browser_.ExpectPage();
     check_.Start(QString::fromStdString(url), [this, id](bool reachable) {
         shownPageId_ = reachable ? id : kOfflinePageId;
-        htmlCtrl_.Navigate(MapPageUrl(shownPageId_), FindMapPage(shownPageId_)->hasPageFunctions);
+        browser_.Navigate(MapPageUrl(shownPageId_), FindMapPage(shownPageId_)->hasPageFunctions);
     });
 }
 
@@ -80,7 +80,7 @@ bool MapPane::CallPageFunction(const std::string& name,
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(args.size()));
     for (const std::string& arg : args) texts.append(QString::fromStdString(arg));
-    return htmlCtrl_.CallPageFunction(QString::fromStdString(name), texts);
+    return browser_.CallPageFunction(QString::fromStdString(name), texts);
 }
 
 void MapPane::accept() {
@@ -93,7 +93,7 @@ void MapPane::resizeEvent(QResizeEvent* event) {
 }
 
 void MapPane::PlaceBrowser() {
-    htmlCtrl_.setGeometry(0, kBandHeight, width(), std::max(0, height() - kBandHeight));
+    browser_.setGeometry(0, kBandHeight, width(), std::max(0, height() - kBandHeight));
 }
 
 }  // namespace tesmira

@@ -38,7 +38,7 @@ public:
     bool CallPageFunction(const std::string& name,
                           const std::vector<std::string>& args = {}) override;
 
-    MapBrowser& HtmlCtrl() { return htmlCtrl_; }
+    MapBrowser& Browser() { return browser_; }
     // The page last asked of the browser (0 before the first check ended).
     int ShownPageId() const { return shownPageId_; }
 
@@ -62,7 +62,7 @@ private:
     void PlaceBrowser();
     static std::string UsableTileUrl();
 
-    MapBrowser htmlCtrl_;
+    MapBrowser browser_;
     ReachabilityCheck check_;
     CheckHosts checkHosts_;
     int shownPageId_ = 0;

@@ -252,7 +252,7 @@ TEST_F(SpeedFixture, TimerStepsStopsAtTheEndAndObeysPauseAndHalt) {
     speed->Halt();
 }
 
-TEST(CompassCtrl, RedEndPointsAlongTheCourse) {
+TEST(CompassDial, RedEndPointsAlongTheCourse) {
     App();
     CompassDial compass;
     compass.AddValue(0.0);
@@ -294,7 +294,7 @@ TEST(CompassCtrl, RedEndPointsAlongTheCourse) {
     EXPECT_FALSE(IsNeedleGrey(At(rose, 35, 0)));
 }
 
-TEST(CompassCtrl, TimerStopsOnTheLastSample) {
+TEST(CompassDial, TimerStopsOnTheLastSample) {
     App();
     CompassDial compass;
     compass.AddValue(10.0);
@@ -310,7 +310,7 @@ TEST(CompassCtrl, TimerStopsOnTheLastSample) {
     EXPECT_EQ(compass.CurrentFrame(), 190);
 }
 
-TEST(CompassCtrl, FilmLoadRewindsToTheFirstSampleWithoutStarting) {
+TEST(CompassDial, FilmLoadRewindsToTheFirstSampleWithoutStarting) {
     App();
     CompassDial compass;
     for (double v : {10.0, 20.0, 30.0}) compass.AddValue(v);

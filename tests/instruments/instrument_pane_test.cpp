@@ -16,7 +16,7 @@ namespace {
 
 using test::App;
 
-TEST(GsensorView, PlacesChartAndDialsOnResize) {
+TEST(InstrumentPane, PlacesChartAndDialsOnResize) {
     App();
     InstrumentPane view(nullptr, [] { return std::string("KMH"); });
     view.resize(900, 171);
@@ -34,7 +34,7 @@ TEST(GsensorView, PlacesChartAndDialsOnResize) {
     EXPECT_EQ(view.Speedometer().geometry(), QRect(398, -15, 151, 151));
 }
 
-TEST(GsensorView, WhiteBetweenTheInstrumentsAndUnitFollowsTheSetting) {
+TEST(InstrumentPane, WhiteBetweenTheInstrumentsAndUnitFollowsTheSetting) {
     App();
     std::string unit = "KMH";
     InstrumentPane view(nullptr, [&] { return unit; });
@@ -66,7 +66,7 @@ int RedUnitPixels(SpeedDial& speed) {
     return n;
 }
 
-TEST(GsensorView, SpeedometerReadsTheUnitFromTheSettingsFileAtEachPaint) {
+TEST(InstrumentPane, SpeedometerReadsTheUnitFromTheSettingsFileAtEachPaint) {
     App();
     char name[] = "/tmp/tesmira_instruments_XXXXXX";
     ASSERT_NE(::mkdtemp(name), nullptr);

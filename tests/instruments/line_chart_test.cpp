@@ -43,7 +43,7 @@ void SetUpForFilm(LineChart& chart) {
     chart.SetPeriod(1000);
 }
 
-TEST(LineChartCtrl, LayoutFollowsTheSize) {
+TEST(LineChart, LayoutFollowsTheSize) {
     App();
     LineChart chart;
     chart.resize(460, 100);
@@ -54,7 +54,7 @@ TEST(LineChartCtrl, LayoutFollowsTheSize) {
     EXPECT_EQ(chart.Layout().plot, (IntRect{55, 15, 595, 105}));
 }
 
-TEST(LineChartCtrl, InactiveChartShowsEdgesGridAndLegendOnly) {
+TEST(LineChart, InactiveChartShowsEdgesGridAndLegendOnly) {
     App();
     LineChart chart;
     chart.resize(460, 100);
@@ -102,7 +102,7 @@ int CountIn(const QImage& img, const QRect& box, int r, int g, int b) {
     return n;
 }
 
-TEST(LineChartCtrl, AxisFlagsSwitchEdgesGridLabelsAndLegendApart) {
+TEST(LineChart, AxisFlagsSwitchEdgesGridLabelsAndLegendApart) {
     App();
     LineChart chart;
     chart.resize(460, 100);  // plot 55..455 x 15..65, labels at rows 65, 52, 40, 27, 15
@@ -159,7 +159,7 @@ TEST(LineChartCtrl, AxisFlagsSwitchEdgesGridLabelsAndLegendApart) {
     EXPECT_EQ(CountIn(Render(chart), legendText, 255, 0, 0), 0);
 }
 
-TEST(LineChartCtrl, LinesStandWhereTheGeometrySays) {
+TEST(LineChart, LinesStandWhereTheGeometrySays) {
     App();
     LineChart chart;
     chart.resize(460, 100);  // plot 55..455 x 15..65
@@ -197,7 +197,7 @@ TEST(LineChartCtrl, LinesStandWhereTheGeometrySays) {
     EXPECT_LE(blueLeft.back(), 41);
 }
 
-TEST(LineChartCtrl, TimerStepsStopsAtTheEndAndHaltHidesTheLines) {
+TEST(LineChart, TimerStepsStopsAtTheEndAndHaltHidesTheLines) {
     App();
     LineChart chart;
     chart.resize(460, 100);
@@ -233,7 +233,7 @@ TEST(LineChartCtrl, TimerStepsStopsAtTheEndAndHaltHidesTheLines) {
     EXPECT_TRUE(RowsOf(Render(chart), 56, 0, 0, 255).empty());
 }
 
-TEST(LineChartCtrl, NarrowChartPaintsWithoutLines) {
+TEST(LineChart, NarrowChartPaintsWithoutLines) {
     App();
     LineChart chart;
     chart.resize(50, 100);

@@ -557,7 +557,7 @@ TEST_F(MainWindowTest, PlayerKeysWorkWhereverTheFocusIs) {
     w.OpenFilms({CopyFilm(Type60Film(180), films.path(), "k.mp4")});
     ASSERT_EQ(list().List().GetItemCount(), 1);
     QWidget* rows = &list().List();
-    QWidget* map = &w.mapView()->HtmlCtrl();
+    QWidget* map = &w.mapView()->Browser();
     const auto press = [](QWidget* target, Qt::Key key) {
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(target, &down);
@@ -603,7 +603,7 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
     w.PlayFile(film);
     const QStringList googleTexts = page.calls.filter("path_plot(");
     ASSERT_EQ(googleTexts.size(), 30);
-    BrowserView& browser = w.mapView()->HtmlCtrl();
+    BrowserView& browser = w.mapView()->Browser();
     // Switches, then waits until the new page has loaded; what it was sent since.
     const auto sentAfter = [&](const std::function<void()>& change) {
         page.calls.clear();
@@ -637,7 +637,7 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
 TEST_F(MainWindowTest, TheOfflinePagesLinkSelectsOpenStreetMapAsTheMenuDoes) {
     Window& w = make(120, "127.0.0.1:1");  // nobody answers there
     w.InitDialog({});
-    QWebEnginePage* shown = w.mapView()->HtmlCtrl().page();
+    QWebEnginePage* shown = w.mapView()->Browser().page();
     ASSERT_TRUE(maptest::WaitFor([&] {
         return w.mapView()->ShownPageId() == kOfflinePageId &&
                maptest::Eval(shown, "document.getElementById('osm') !== null").toBool();
@@ -701,7 +701,7 @@ TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
     window->InitDialog({film});  // the film loads before the page has answered
     ASSERT_EQ(window->CurrentFilm(), film);
 
-    QWebEnginePage* shown = window->mapView()->HtmlCtrl().page();
+    QWebEnginePage* shown = window->mapView()->Browser().page();
     ASSERT_TRUE(maptest::WaitFor(
         [&] {
             const QJsonDocument state = maptest::StubState(shown);

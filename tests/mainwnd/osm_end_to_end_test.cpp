@@ -29,7 +29,7 @@ struct PanePixels {
 
 // What the screen shows of the map pane's browser now.
 PanePixels CountPanePixels(MainWindow& window) {
-    QWidget& browser = window.mapView()->HtmlCtrl();
+    QWidget& browser = window.mapView()->Browser();
     const QPoint at = browser.mapToGlobal(QPoint(0, 0));
     const QImage shot = QGuiApplication::primaryScreen()
                             ->grabWindow(0, at.x(), at.y(), browser.width(), browser.height())

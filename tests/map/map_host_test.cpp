@@ -101,7 +101,7 @@ protected:
         ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", "TileUrl", ""));
         SetMapProvider(kMapGoogle);
         // Whatever an earlier test left, each begins on the pane's own first page.
-        if (!pane->HtmlCtrl().IsPageReady() || pane->ShownPageId() != 156) {
+        if (!pane->Browser().IsPageReady() || pane->ShownPageId() != 156) {
             ASSERT_EQ(LoadAndWait(pane, 156), 156);
         }
     }
@@ -116,12 +116,12 @@ protected:
     }
     // Loads `id` through the check and waits for the page shown.
     static int LoadAndWait(MapPane* view, int id, int timeoutMs = 6000) {
-        QSignalSpy ready(&view->HtmlCtrl(), &BrowserView::pageReady);
+        QSignalSpy ready(&view->Browser(), &BrowserView::pageReady);
         view->LoadMapPage(id);
         if (!WaitFor([&] { return ready.count() > 0; }, timeoutMs)) return 0;
         return MapPageIdFromUrl(ready.last()[0].toUrl());
     }
-    static QVariant Js(const QString& script) { return Eval(pane->HtmlCtrl().page(), script); }
+    static QVariant Js(const QString& script) { return Eval(pane->Browser().page(), script); }
 
     static QTemporaryDir* dataDir;
     static CheckServer* server;
@@ -134,25 +134,25 @@ MapPane* MapHostTest::pane = nullptr;
 TEST_F(MapHostTest, ThePaneOpensWithTheSettingsPageAndKeepsCallsUntilItIsReady) {
     // The suite's pane was made before any page was ready; calls made now wait too.
     auto view = std::unique_ptr<MapPane>(MakePane());
-    EXPECT_FALSE(view->HtmlCtrl().IsPageReady());
+    EXPECT_FALSE(view->Browser().IsPageReady());
     view->CallPageFunction("stop");
     view->CallPageFunction("path_plot", {"37.5", "55.8"});
     view->CallPageFunction("path_plot", {"V", "V"});
     view->CallPageFunction("path_plot", {"37.6", "55.9"});
     view->CallPageFunction("play", {"0", "600000"});
-    ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
+    ASSERT_TRUE(WaitFor([&] { return view->Browser().IsPageReady(); }));
     EXPECT_EQ(view->ShownPageId(), 156);
     // Each kept call arrived once, in order.
-    EXPECT_EQ(StateList(StubState(view->HtmlCtrl().page()), "lines"),
+    EXPECT_EQ(StateList(StubState(view->Browser().page()), "lines"),
               QStringList({"55.8,37.5", "55.9,37.6"}));
-    EXPECT_EQ(Eval(view->HtmlCtrl().page(), "lCoordinateX.join(' ')").toString(), "55.8 V 55.9");
+    EXPECT_EQ(Eval(view->Browser().page(), "lCoordinateX.join(' ')").toString(), "55.8 V 55.9");
 }
 
 TEST_F(MapHostTest, TheProviderSettingChoosesBaiduWhateverTheLanguage) {
     ASSERT_TRUE(WriteMap("baidu"));
     ASSERT_TRUE(WriteLanguage("ru"));
     auto view = std::unique_ptr<MapPane>(MakePane());
-    ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
+    ASSERT_TRUE(WaitFor([&] { return view->Browser().IsPageReady(); }));
     EXPECT_EQ(view->ShownPageId(), 160);
     ASSERT_TRUE(WriteMap("google"));
     ASSERT_TRUE(WriteLanguage("en"));
@@ -171,22 +171,22 @@ TEST_F(MapHostTest, OsmChoiceShowsItsPageAtOnceWithTheUsersTilesAndNoCheck) {
     auto view = std::unique_ptr<MapPane>(MakePane());
     EXPECT_EQ(view->ShownPageId(), kOsmPageId);
     pane->LoadMapPage(kOsmPageId);
-    ASSERT_TRUE(WaitFor([&] { return view->HtmlCtrl().IsPageReady(); }));
-    ASSERT_TRUE(WaitFor([] { return pane->HtmlCtrl().IsPageReady(); }));
-    EXPECT_EQ(Eval(view->HtmlCtrl().page(), "tiles._url").toString().toStdString(), tiles);
+    ASSERT_TRUE(WaitFor([&] { return view->Browser().IsPageReady(); }));
+    ASSERT_TRUE(WaitFor([] { return pane->Browser().IsPageReady(); }));
+    EXPECT_EQ(Eval(view->Browser().page(), "tiles._url").toString().toStdString(), tiles);
     // Tile servers see the application's name.
-    EXPECT_TRUE(Eval(view->HtmlCtrl().page(), "navigator.userAgent")
+    EXPECT_TRUE(Eval(view->Browser().page(), "navigator.userAgent")
                     .toString()
                     .endsWith(QLatin1String(" ") + kUserAgentProduct));
     view->CallPageFunction("path_plot", {"37.5", "55.8"});
     view->CallPageFunction("play", {"0", "20"});
     EXPECT_TRUE(WaitFor([&] {
-        return Eval(view->HtmlCtrl().page(), "marker ? marker.getLatLng().lat : 0").toDouble() ==
+        return Eval(view->Browser().page(), "marker ? marker.getLatLng().lat : 0").toDouble() ==
                55.8;
     }));
     WaitFor([] { return false; }, ReachabilityCheck::kTimeLimitMs + 500);
     EXPECT_EQ(pane->ShownPageId(), kOsmPageId);
-    EXPECT_EQ(MapPageIdFromUrl(pane->HtmlCtrl().url()), kOsmPageId);
+    EXPECT_EQ(MapPageIdFromUrl(pane->Browser().url()), kOsmPageId);
     EXPECT_EQ(server->requests.size(), 1);  // only the dropped check asked
 
     ASSERT_TRUE(WriteMap("google"));
@@ -243,7 +243,7 @@ TEST_F(MapHostTest, NoAnswerGivesTheOfflinePageAfterThreeSecondsWhileTheWindowRu
 
 TEST_F(MapHostTest, ANewerLoadReplacesACheckStillRunning) {
     server->answer = Answer::Silent;
-    QSignalSpy ready(&pane->HtmlCtrl(), &BrowserView::pageReady);
+    QSignalSpy ready(&pane->Browser(), &BrowserView::pageReady);
     pane->LoadMapPage(156);
     WaitFor([] { return false; }, 300);
     server->answer = Answer::Status200;
@@ -285,18 +285,18 @@ TEST_F(MapHostTest, AppLinksAreCancelledOkAcceptsThePaneAndAProviderIsAskedFor) 
     EXPECT_EQ(accepted.count(), 1);
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen[0][0].toInt(), kMapOsm);
-    EXPECT_EQ(MapPageIdFromUrl(pane->HtmlCtrl().url()), 156);
-    EXPECT_TRUE(pane->HtmlCtrl().IsPageReady());
+    EXPECT_EQ(MapPageIdFromUrl(pane->Browser().url()), 156);
+    EXPECT_TRUE(pane->Browser().IsPageReady());
 }
 
 TEST_F(MapHostTest, TheMapShowsNoScrollBarsAndNoContextMenu) {
     ASSERT_EQ(LoadAndWait(pane, 156), 156);
-    EXPECT_EQ(pane->HtmlCtrl().geometry(), QRect(0, MapPane::kBandHeight, 400, 300 - 45));
+    EXPECT_EQ(pane->Browser().geometry(), QRect(0, MapPane::kBandHeight, 400, 300 - 45));
     Js("document.body.style.width = '5000px'; document.body.style.height = '5000px'");
     EXPECT_EQ(Js("window.innerWidth - document.documentElement.clientWidth").toInt(), 0);
     EXPECT_EQ(Js("window.innerHeight - document.documentElement.clientHeight").toInt(), 0);
 
-    QWidget* surface = pane->HtmlCtrl().focusProxy();
+    QWidget* surface = pane->Browser().focusProxy();
     ASSERT_NE(surface, nullptr);
     QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(100, 100));
     WaitFor([] { return false; }, 300);
