@@ -89,13 +89,5 @@ TEST(FilmFolder, AnUnreadableSubFolderIsSkippedAndNamed) {
     EXPECT_FALSE(scan.unreadable[0].reason.empty());
 }
 
-TEST(FilmFolder, AMissingFolderIsNamedWithoutFilms) {
-    TempDir card;
-    const FilmFolderScan scan = ScanFilmFolder(card.file("gone"));
-    EXPECT_TRUE(scan.films.empty());
-    ASSERT_EQ(scan.unreadable.size(), 1u);
-    EXPECT_EQ(scan.unreadable[0].folder, fs::path(card.file("gone")));
-}
-
 }  // namespace
 }  // namespace tesmira

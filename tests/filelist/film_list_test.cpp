@@ -236,18 +236,6 @@ TEST_F(FilmListTest, InsertAndUpdateFillTheirColumns) {
     EXPECT_EQ(pane.FindName("new.mp4"), -1);  // identities are exact
 }
 
-// Times read from the films' headers in the background find their rows by path; a
-// time the played film gave stays, and a film no longer listed changes nothing.
-TEST_F(FilmListTest, BackgroundTimesFillEmptyTimeCellsByPath) {
-    addFilms(3);
-    list.SetItemText(1, kTime, "00:02:00");
-    list.OnColumnClick(kName);
-    list.OnColumnClick(kName);  // descending: rows no longer in insertion order
-    pane.FillTimes({{pathOf(0), "00:01:00"}, {pathOf(1), "00:01:59"}, {"/gone.mp4", "00:09:00"}});
-    EXPECT_EQ(column(kName), QStringList({"clip2.mp4", "clip1.mp4", "clip0.mp4"}));
-    EXPECT_EQ(column(kTime), QStringList({"", "00:02:00", "00:01:00"}));
-}
-
 TEST_F(FilmListTest, FilesAndFoldersDroppedOnTheRowsGoToTheHost) {
     addFilms(2);
     QMimeData data;
