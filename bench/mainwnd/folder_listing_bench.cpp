@@ -31,6 +31,7 @@
 #include "filelist/film_list_pane.h"
 #include "filelist/sortable_list_view.h"
 #include "mainwnd/main_window.h"
+#include "map/map_page_scheme.h"
 #include "playback/fake_film.h"
 
 namespace {
@@ -149,6 +150,8 @@ BENCHMARK(BM_OpenFolderInMainWindow)->Arg(360)->Arg(1440)->Unit(benchmark::kMill
 }  // namespace
 
 int main(int argc, char** argv) {
+    RegisterMapSchemes();  // as the player does, before the application object
+    PrepareMainWindowProcess();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);
