@@ -14,25 +14,18 @@ namespace {
 
 using namespace test;
 
-Bytes MvhdV0(uint32_t timescale, uint32_t duration) {
+// Version 0 has 32-bit times and duration, version 1 (and any later) 64-bit ones.
+Bytes Mvhd(uint8_t version, uint32_t timescale, uint64_t duration) {
     Bytes p;
-    PutBE32(p, 0);  // version 0, flags
-    PutBE32(p, 11);
-    PutBE32(p, 12);
+    PutBE32(p, static_cast<uint32_t>(version) << 24);  // flags 0
+    const auto put = [&](uint64_t v) {
+        version == 0 ? PutBE32(p, static_cast<uint32_t>(v)) : PutBE64(p, v);
+    };
+    put(11);  // creation and modification times
+    put(12);
     PutBE32(p, timescale);
-    PutBE32(p, duration);
+    put(duration);
     p.resize(p.size() + 80, 0);  // rate, volume, matrix ... not read
-    return Box("mvhd", p);
-}
-
-Bytes MvhdV1(uint32_t timescale, uint64_t duration, uint8_t version = 1) {
-    Bytes p;
-    PutBE32(p, static_cast<uint32_t>(version) << 24);
-    PutBE64(p, 11);
-    PutBE64(p, 12);
-    PutBE32(p, timescale);
-    PutBE64(p, duration);
-    p.resize(p.size() + 80, 0);
     return Box("mvhd", p);
 }
 
@@ -60,24 +53,24 @@ Bytes Moov(const Bytes& children) {
 TEST(FilmDuration, MovieHeaderTable) {
     const Bytes mdat = Box("mdat", Bytes(70000, 0x5A));
     const Bytes track = Trak("vide", Stco({0}));
-    const Bytes v0 = MvhdV0(1000, 61500);
+    const Bytes v0 = Mvhd(0, 1000, 61500);
     const struct {
         const char* what;
         Bytes film;
         std::optional<double> seconds;
     } cases[] = {
         {"version 0", Cat({Ftyp(), Moov(v0)}), 61.5},
-        {"version 1, beyond 32 bits", Cat({Ftyp(), Moov(MvhdV1(90000, 90000ull * 3600 * 20000))}),
+        {"version 1, beyond 32 bits", Cat({Ftyp(), Moov(Mvhd(1, 90000, 90000ull * 3600 * 20000))}),
          3600.0 * 20000},
         {"after the media data and a track", Cat({Ftyp(), mdat, Moov(Cat({track, v0}))}), 61.5},
         {"64-bit box size", Cat({Moov(LargeBox("mvhd", Payload(v0)))}), 61.5},
-        {"zero length", Cat({Moov(MvhdV0(600, 0))}), 0.0},
-        {"timescale 0", Cat({Moov(MvhdV0(0, 61500))}), std::nullopt},
-        {"duration unknown, version 0", Cat({Moov(MvhdV0(1000, UINT32_MAX))}), std::nullopt},
-        {"duration unknown, version 1", Cat({Moov(MvhdV1(1000, UINT64_MAX))}), std::nullopt},
-        {"unknown version", Cat({Moov(MvhdV1(1000, 5000, 2))}), std::nullopt},
+        {"zero length", Cat({Moov(Mvhd(0, 600, 0))}), 0.0},
+        {"timescale 0", Cat({Moov(Mvhd(0, 0, 61500))}), std::nullopt},
+        {"duration unknown, version 0", Cat({Moov(Mvhd(0, 1000, UINT32_MAX))}), std::nullopt},
+        {"duration unknown, version 1", Cat({Moov(Mvhd(1, 1000, UINT64_MAX))}), std::nullopt},
+        {"unknown version", Cat({Moov(Mvhd(2, 1000, 5000))}), std::nullopt},
         {"version 0 box too short", Cat({Moov(Box("mvhd", Cut(Payload(v0), 19)))}), std::nullopt},
-        {"version 1 box too short", Cat({Moov(Box("mvhd", Cut(Payload(MvhdV1(1000, 5000)), 31)))}),
+        {"version 1 box too short", Cat({Moov(Box("mvhd", Cut(Payload(Mvhd(1, 1000, 5000)), 31)))}),
          std::nullopt},
         {"size past the parent, fields inside", Cat({Moov(WithSize(v0, 0x7FFFFFF0))}), 61.5},
         {"size past the parent and the file, fields cut off",
