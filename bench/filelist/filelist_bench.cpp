@@ -22,6 +22,7 @@ constexpr int kFilms = 1440;
 class NullHost : public FilmListHost {
 public:
     void PlayFile(const QString& path) override { current = path; }
+    void OpenFilms(const QStringList&) override {}
     QString CurrentFilm() const override { return current; }
     void CloseFilm() override { current.clear(); }
     QString current;

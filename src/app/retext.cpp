@@ -109,6 +109,8 @@ void ReTextMenu(QWidget* menuBar) {
                            : uiText(map.menuKey));
     }
     setCommandText(kFileExitCommand, QString::fromStdString(UiText(kFileExitKey, kFileExitText)));
+    setCommandText(kFileOpenFolderCommand,
+                   QString::fromStdString(UiText(kFileOpenFolderKey, kFileOpenFolderText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

@@ -30,13 +30,17 @@ inline constexpr int kMaxPlayPauseTextLength = 249;  // UTF-16 code units
 inline constexpr int kFileExitCommand = 57665;
 inline constexpr char kFileExitKey[] = "IDS_MENU_FILE_EXIT";
 inline constexpr char kFileExitText[] = "Exit";
+// File > Open Folder, right after Open, likewise (UTF-8).
+inline constexpr int kFileOpenFolderCommand = 57602;
+inline constexpr char kFileOpenFolderKey[] = "IDS_MENU_FILE_OPEN_FOLDER";
+inline constexpr char kFileOpenFolderText[] = "Open Folder\u2026";
 
 // Sets every menu text from the language file (UiText: "Not found" when a key is
 // missing, except for a map item with a kept text, app/map_providers.h, and the Exit
-// item, which keeps kFileExitText). `menuBar` is the QMenuBar
-// (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View, Help;
-// the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit submenus. The other items
-// are found by their "commandId" anywhere below the menu bar.
+// and Open Folder items, which keep kFileExitText and kFileOpenFolderText). `menuBar` is the
+// QMenuBar (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View,
+// Help; the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit submenus. The other
+// items are found by their "commandId" anywhere below the menu bar.
 void ReTextMenu(QWidget* menuBar);
 
 struct PlayPauseTexts {

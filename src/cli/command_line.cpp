@@ -104,11 +104,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 const char* UsageText() {
-    return "Usage: tesmira [FILM...]\n"
+    return "Usage: tesmira [FILM|FOLDER...]\n"
            "       tesmira --export FORMAT FILM [-o OUT]\n"
            "\n"
            "Plays dashcam films with their GPS track, speed and G-sensor readings;\n"
-           "several films are listed oldest first and played one after another.\n"
+           "several films are listed oldest first and played one after another;\n"
+           "a folder stands for every film in it and its sub-folders.\n"
            "\n"
            "  --export FORMAT   write the film's GPS and G-sensor records and exit;\n"
            "                    FORMAT is json, csv, gpx or kml; no window is opened\n"

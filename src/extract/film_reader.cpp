@@ -10,13 +10,9 @@
 
 namespace tesmira {
 
-namespace {
-
-constexpr std::size_t kWindowSize = 64 * 1024;
-
-}  // namespace
-
-FilmReader::FilmReader(const std::filesystem::path& film) {
+// Never below 64 bytes, so that box headers still go through the window.
+FilmReader::FilmReader(const std::filesystem::path& film, std::size_t window)
+    : windowSize_(std::max<std::size_t>(window, 64)) {
     // O_NONBLOCK keeps a FIFO from stalling the open; only regular files are films.
     const int fd = ::open(film.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return;
@@ -51,15 +47,15 @@ std::size_t FilmReader::readDirect(uint64_t pos, void* dst, std::size_t n) {
 }
 
 bool FilmReader::fillWindow(uint64_t pos) {
-    window_.resize(kWindowSize);
+    window_.resize(windowSize_);
     windowPos_ = pos;
-    windowLen_ = readDirect(pos, window_.data(), kWindowSize);
+    windowLen_ = readDirect(pos, window_.data(), windowSize_);
     return windowLen_ > 0;
 }
 
 std::size_t FilmReader::read(uint64_t pos, void* dst, std::size_t n) {
     if (n == 0) return 0;  // dst may be the null data() of an empty buffer
-    if (n > kWindowSize / 2) return readDirect(pos, dst, n);
+    if (n > windowSize_ / 2) return readDirect(pos, dst, n);
     // Written so that no sum can wrap, whatever position a damaged table gives.
     const bool inWindow =
         pos >= windowPos_ && pos - windowPos_ <= windowLen_ && n <= windowLen_ - (pos - windowPos_);

@@ -12,8 +12,12 @@ namespace tesmira {
 
 class FilmReader {
 public:
-    // Opens a regular file for reading; isOpen() tells whether that worked.
-    explicit FilmReader(const std::filesystem::path& film);
+    static constexpr std::size_t kDefaultWindow = 64 * 1024;
+
+    // Opens a regular file for reading; isOpen() tells whether that worked. A reader
+    // that only looks at a few headers takes a smaller window, so that a folder of
+    // films is not read 64 KiB by 64 KiB.
+    explicit FilmReader(const std::filesystem::path& film, std::size_t window = kDefaultWindow);
     ~FilmReader();
     FilmReader(const FilmReader&) = delete;
     FilmReader& operator=(const FilmReader&) = delete;
@@ -38,6 +42,7 @@ private:
 
     int fd_ = -1;
     uint64_t size_ = 0;
+    std::size_t windowSize_;
     std::vector<uint8_t> window_;
     uint64_t windowPos_ = 0;
     std::size_t windowLen_ = 0;

@@ -3,8 +3,11 @@
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -59,13 +62,20 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
             });
     connect(model, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                fitColumns(topLeft.column(), bottomRight.column());
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    for (int c = topLeft.column(); c <= bottomRight.column(); ++c) fitCell(row, c);
             });
     fitColumns(kNameColumn, kColumnCount - 1);
 
     connect(list_, &SortableListView::listDoubleClicked, this, &FilmListPane::OnDblClick);
     connect(list_, &SortableListView::listRightClicked, this, &FilmListPane::onRightClick);
     connect(list_, &SortableListView::deleteKeyPressed, this, &FilmListPane::OnDelete);
+
+    // Dropped files arrive at the rows' viewport; the view itself only knows drags of
+    // its own rows, which it does not offer.
+    list_->setAcceptDrops(true);
+    list_->viewport()->setAcceptDrops(true);
+    list_->viewport()->installEventFilter(this);
 }
 
 FilmListPane::~FilmListPane() = default;
@@ -100,6 +110,39 @@ void FilmListPane::UpdateFilm(const QString& path, const QString& name, const QS
     list_->SetItemText(row, kResolutionColumn, resolutionText);
 }
 
+void FilmListPane::FillTimes(const QHash<QString, QString>& timeByPath) {
+    for (int row = 0; row < list_->GetItemCount(); ++row) {
+        if (!list_->GetItemText(row, kTimeColumn).isEmpty()) continue;
+        const auto found = timeByPath.constFind(list_->GetItemText(row, kPathColumn));
+        if (found != timeByPath.constEnd()) list_->SetItemText(row, kTimeColumn, *found);
+    }
+}
+
+bool FilmListPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != list_->viewport()) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!drag->mimeData()->hasUrls()) return false;
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (!drop->mimeData()->hasUrls()) return false;
+            drop->acceptProposedAction();
+            QStringList paths;
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile()) paths << url.toLocalFile();
+            host_.OpenFilms(paths);
+            return true;
+        }
+        default:
+            return QWidget::eventFilter(watched, event);
+    }
+}
+
 void FilmListPane::fitColumns(int first, int last) {
     for (int c = std::max(first, 1); c <= std::min(last, kColumnCount - 1); ++c) {
         const QAbstractItemView* view = list_;
@@ -108,6 +151,15 @@ void FilmListPane::fitColumns(int first, int last) {
         const int width = std::max(narrowest_[c], needed);
         if (list_->columnWidth(c) != width) list_->setColumnWidth(c, width);
     }
+}
+
+void FilmListPane::fitCell(int row, int column) {
+    if (column <= kPathColumn || column >= kColumnCount) return;
+    // The changed cell alone: measuring the whole column (up to a thousand rows) for
+    // every cell made listing a card's films grow with the square of their number.
+    const QModelIndex index = list_->model()->index(row, column);
+    const int needed = list_->sizeHintForIndex(index).width() + (list_->showGrid() ? 1 : 0);
+    if (needed > list_->columnWidth(column)) list_->setColumnWidth(column, needed);
 }
 
 void FilmListPane::SelectFilm(const QString& path) {

@@ -4,6 +4,7 @@
 // date-time, size and resolution. It opens films and stops the film view only
 // through FilmListHost.
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -48,6 +49,9 @@ public:
     void UpdateFilm(const QString& path, const QString& name, const QString& sizeText,
                     const QString& dateTimeText, const QString& timeText,
                     const QString& resolutionText);
+    // Fills the empty Time cells of the rows whose path is a key (a film read in the
+    // background); a time the played film already gave stays.
+    void FillTimes(const QHash<QString, QString>& timeByPath);
     // Focuses the list and selects the first row of that path, without scrolling.
     void SelectFilm(const QString& path);
     // Plays the row before or after the first row of that path; nothing at the ends
@@ -73,11 +77,17 @@ public:
     // Shown by a right click on a row; its actions carry "commandId".
     QMenu* ContextMenu() const { return menu_; }
 
+protected:
+    // Files and folders dropped on the rows go to the host.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void playNeighbour(const QString& path, int step);
     void onRightClick(int row, const QPoint& globalPos);
     // Widens columns first..last (never the hidden path) to their heading and cells.
     void fitColumns(int first, int last);
+    // Widens a column to one changed cell when it needs more room.
+    void fitCell(int row, int column);
 
     FilmListHost& host_;
     SortableListView* list_;

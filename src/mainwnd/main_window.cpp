@@ -23,6 +23,7 @@
 #include "app/about_box.h"
 #include "app/app_paths.h"
 #include "app/film_endings.h"
+#include "app/film_folder.h"
 #include "app/language_pack.h"
 #include "app/retext.h"
 #include "app/settings.h"
@@ -31,6 +32,7 @@
 #include "filelist/film_row_texts.h"
 #include "instruments/instrument_pane.h"
 #include "mainwnd/display_check.h"
+#include "mainwnd/film_duration_queue.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
@@ -79,6 +81,28 @@ QString absoluteFilm(const QString& film) {
     return QDir::cleanPath(QFileInfo(film).absoluteFilePath());
 }
 
+// Folders stand for the films in them and their sub-folders; the rest as given.
+QStringList filmsAmong(const QStringList& paths) {
+    QStringList films;
+    for (const QString& path : paths) {
+        if (!QFileInfo(path).isDir()) {
+            films << path;
+            continue;
+        }
+        const FilmFolderScan scan = ScanFilmFolder(QFile::encodeName(path).toStdString());
+        // Nothing else tells the user why a card's films are missing from the list.
+        for (const FilmFolderScan::Skipped& skipped : scan.unreadable)
+            std::fprintf(stderr, "tesmira: skipping folder '%s': %s\n", skipped.folder.c_str(),
+                         skipped.reason.c_str());
+        if (scan.films.empty() && scan.unreadable.empty())
+            std::fprintf(stderr, "tesmira: no films in folder '%s'\n",
+                         QFile::encodeName(path).constData());
+        for (const std::filesystem::path& film : scan.films)
+            films << QFile::decodeName(film.c_str());
+    }
+    return films;
+}
+
 std::tm toTm(const QDateTime& time) {
     const QDateTime local = time.toLocalTime();
     std::tm t{};
@@ -117,12 +141,14 @@ void MainWindow::buildMenu() {
     };
     QMenu* file = bar->addMenu(QStringLiteral("File"));
     add(file, kCmdOpen, QStringLiteral("Open"), false);
+    add(file, kCmdOpenFolder, QString::fromUtf8(kFileOpenFolderText), false);
     file->addSeparator();
     QAction* exit = file->addAction(QString::fromLatin1(kFileExitText));
     exit->setProperty(kCommandIdProperty, kFileExitCommand);
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     commandAction(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    commandAction(kCmdOpenFolder)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     QMenu* view = bar->addMenu(QStringLiteral("View"));
     QMenu* language = view->addMenu(QStringLiteral("Language"));
     add(language, kCmdLanguageEn, QStringLiteral("(en)English"), true);
@@ -186,6 +212,14 @@ void MainWindow::buildPanes() {
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
+    durations_ = new FilmDurationQueue(nullptr, this);
+    connect(durations_, &FilmDurationQueue::durationsRead, this,
+            [this](const QHash<QString, double>& seconds) {
+                QHash<QString, QString> times;
+                for (auto it = seconds.cbegin(); it != seconds.cend(); ++it)
+                    times.insert(it.key(), QString::fromStdString(ClockText(WholeSeconds(*it))));
+                filmList_->FillTimes(times);
+            });
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -222,7 +256,7 @@ void MainWindow::openCommandLine(const QStringList& arguments) {
     // open dialog.
     const QString joined = QString::fromStdString(TrimQuotes(arguments.join(' ').toStdString()));
     QStringList names;
-    if (arguments.size() >= 2 && !QFileInfo(joined).isFile()) {
+    if (const QFileInfo whole(joined); arguments.size() >= 2 && !whole.isFile() && !whole.isDir()) {
         for (const QString& argument : arguments)
             names << QString::fromStdString(TrimQuotes(argument.toStdString()));
     } else if (!joined.isEmpty()) {
@@ -230,7 +264,9 @@ void MainWindow::openCommandLine(const QStringList& arguments) {
     }
     QStringList films;
     for (const QString& name : names) {
-        if (!HasAcceptedEnding(name.toStdString()))
+        if (QFileInfo(name).isDir())
+            films << absoluteFilm(name);  // its films are listed with the others
+        else if (!HasAcceptedEnding(name.toStdString()))
             reportNotPlayed(name, "the name does not end in .mp4, .MP4, .mov, .MOV, .avi or .AVI");
         else if (const QFileInfo info(name); !info.isFile())
             reportNotPlayed(name, info.exists() ? "it is not a file" : "there is no such file");
@@ -284,6 +320,9 @@ void MainWindow::OnCommand(int command) {
     switch (command) {
         case kCmdOpen:
             OpenFilms(ChooseFilms());
+            return;
+        case kCmdOpenFolder:
+            if (const QString folder = ChooseFolder(); !folder.isEmpty()) OpenFilms({folder});
             return;
         case kCmdUnitKmh:
         case kCmdUnitMph:
@@ -347,6 +386,10 @@ QStringList MainWindow::ChooseFilms() {
     return QFileDialog::getOpenFileNames(this, QString(), QString(), OpenFilter());
 }
 
+QString MainWindow::ChooseFolder() {
+    return QFileDialog::getExistingDirectory(this);
+}
+
 void MainWindow::ShowMessage(const QString& text) {
     QMessageBox::information(this, QStringLiteral("Tesmira"), text);
 }
@@ -354,7 +397,7 @@ void MainWindow::ShowMessage(const QString& text) {
 void MainWindow::OpenFilms(const QStringList& paths) {
     QStringList kept;
     std::vector<std::tm> created;
-    for (const QString& path : paths) {
+    for (const QString& path : filmsAmong(paths)) {
         // A missing file has no time to sort by and nothing to play.
         const QFileInfo info(path);
         if (!HasAcceptedEnding(path.toStdString()) || !info.isFile()) continue;
@@ -388,6 +431,7 @@ int MainWindow::AddFileToList(const QString& path) {
     resolutionText_.clear();
     if (filmList_->FindName(name) >= 0) return 1;
     filmList_->InsertFilm(path, name, sizeText_, createdText_, durationText_, resolutionText_);
+    durations_->Request(path);
     return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/map_providers.h"
+#include "app/retext.h"
 #include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
@@ -24,6 +25,7 @@ class QSplitter;
 
 namespace tesmira {
 
+class FilmDurationQueue;
 class FilmListPane;
 class FilmView;
 class InstrumentPane;
@@ -35,6 +37,7 @@ class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
 public:
     enum Command {
         kCmdOpen = 57601,
+        kCmdOpenFolder = kFileOpenFolderCommand,
         kCmdLanguageEn = 32779,
         kCmdLanguageZhCn = 32778,
         kCmdLanguageZhTw = 32782,
@@ -80,7 +83,9 @@ public:
     // cannot open, met while the list plays through, passes on to the next one.
     void PlayFile(const QString& path) override;
     // Lists the existing films with an accepted ending oldest first (the earlier of
-    // birth and modification time, which a copy keeps) and plays the oldest.
+    // birth and modification time, which a copy keeps) and plays the oldest. A folder
+    // stands for the films in it and its sub-folders; one that cannot be read is
+    // named on standard error.
     void OpenFilms(const QStringList& paths) override;
     void ResumeSync(const QString& position) override;
     void PauseMapTrack() override;
@@ -115,6 +120,8 @@ public:
 protected:
     // The open-file dialog; tests replace it.
     virtual QStringList ChooseFilms();
+    // The open-folder dialog, empty when cancelled; tests replace it.
+    virtual QString ChooseFolder();
     // A message box titled with the product's name; tests replace it.
     virtual void ShowMessage(const QString& text);
 
@@ -145,6 +152,7 @@ private:
     MapPane* mapView_ = nullptr;
     InstrumentPane* instrumentView_ = nullptr;
     std::unique_ptr<TrackFeeder> feeder_;
+    FilmDurationQueue* durations_ = nullptr;  // the list's times, read in the background
 
     QString currentFilm_;
     QString sizeText_;

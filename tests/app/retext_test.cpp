@@ -90,9 +90,11 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
-TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
+TEST_F(ReText, OsmExitAndOpenFolderItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
     QMenuBar bar;
-    QAction* exit = command(bar.addMenu("f"), "Exit", kFileExitCommand);
+    QMenu* file = bar.addMenu("f");
+    QAction* folder = command(file, "Open Folder", kFileOpenFolderCommand);
+    QAction* exit = command(file, "Exit", kFileExitCommand);
     QMenu* maps = bar.addMenu("v")->addMenu("m");
     QAction* google = command(maps, "g", 32787);
     QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
@@ -100,18 +102,23 @@ TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFou
         const char* code;
         const char* text;
         const char* exit;
+        const char* folder;
     } builtIn[] = {
-        {"en", "OpenStreetMap", "Exit"},
-        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa"},
-        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa"},
-        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434"},
-        {"fr", "OpenStreetMap", "Quitter"},
+        {"en", "OpenStreetMap", "Exit", "Open Folder\u2026"},
+        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa",
+         "\u6253\u5f00\u6587\u4ef6\u5939\u2026"},
+        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa",
+         "\u958b\u555f\u8cc7\u6599\u593e\u2026"},
+        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434",
+         "\u041e\u0442\u043a\u0440\u044b\u0442\u044c \u043f\u0430\u043f\u043a\u0443\u2026"},
+        {"fr", "OpenStreetMap", "Quitter", "Ouvrir un dossier\u2026"},
     };
     for (const auto& language : builtIn) {
         ApplyLanguage(language.code);
         ReTextMenu(&bar);
         EXPECT_EQ(osm->text(), QString::fromUtf8(language.text)) << language.code;
         EXPECT_EQ(exit->text(), QString::fromUtf8(language.exit)) << language.code;
+        EXPECT_EQ(folder->text(), QString::fromUtf8(language.folder)) << language.code;
     }
     // A user's file of its own, or one written before the item existed, lacks
     // the key: the Chinese text of the last language does not stay either.
@@ -121,6 +128,7 @@ TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFou
     EXPECT_EQ(google->text(), "Karten");
     EXPECT_EQ(osm->text(), "OpenStreetMap");
     EXPECT_EQ(exit->text(), "Exit");
+    EXPECT_EQ(folder->text(), QString::fromUtf8("Open Folder\u2026"));
     userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
     ApplyLanguage("yy");
     ReTextMenu(&bar);

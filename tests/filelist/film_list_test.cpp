@@ -3,13 +3,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/app_paths.h"
@@ -38,6 +41,7 @@ QApplication& app() {
 class FakeHost : public FilmListHost {
 public:
     void PlayFile(const QString& path) override { played << path; }
+    void OpenFilms(const QStringList& paths) override { opened << paths; }
     QString CurrentFilm() const override { return current; }
     void CloseFilm() override {
         ++closes;
@@ -45,6 +49,7 @@ public:
     }
     QString current;
     QStringList played;
+    QList<QStringList> opened;
     int closes = 0;
 };
 
@@ -229,6 +234,22 @@ TEST_F(FilmListTest, InsertAndUpdateFillTheirColumns) {
     EXPECT_NE(list.GetItemData(0), nullptr);
     EXPECT_NE(list.GetItemData(1), nullptr);
     EXPECT_EQ(pane.FindName("new.mp4"), -1);  // identities are exact
+}
+
+TEST_F(FilmListTest, FilesAndFoldersDroppedOnTheRowsGoToTheHost) {
+    addFilms(2);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/media/card/DCIM"), QUrl::fromLocalFile("/films/a.MP4"),
+                  QUrl("https://example.com/b.mp4")});
+    QWidget* rows = list.viewport();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rows, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rows, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(host.opened, QList<QStringList>({{"/media/card/DCIM", "/films/a.MP4"}}));
+    EXPECT_EQ(list.GetItemCount(), 2);  // the host lists what it takes
 }
 
 TEST_F(FilmListTest, SelectFilmFocusesAndSelectsWithoutScrolling) {

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -70,11 +71,13 @@ class Window : public MainWindow {
 public:
     using MainWindow::MainWindow;
     QStringList chosen;
+    QString chosenFolder;
     QStringList messages;
     std::function<void()> whileShown;  // runs once, as if in the box's event loop
 
 protected:
     QStringList ChooseFilms() override { return chosen; }
+    QString ChooseFolder() override { return chosenFolder; }
     void ShowMessage(const QString& text) override {
         messages << text;
         if (whileShown) std::exchange(whileShown, nullptr)();
@@ -684,6 +687,89 @@ TEST_F(MainWindowTest, CommandLineFilms) {
         EXPECT_EQ(listed(), c.listed) << c.arguments.join(' ').toStdString();
     }
     QDir::setCurrent(working);
+}
+
+// A camera's card: films nested in folders, written an hour apart (the camera's time, as
+// a copy keeps it), beside a file and a film the ending rule refuses. Returns the films
+// oldest first.
+QStringList MakeCard(const QString& card, const QDateTime& start) {
+    const struct {
+        const char* path;
+        double seconds;
+        int hour;  // written this many hours after start
+    } films[] = {
+        {"DCIM/Movie/2024_0501_0900.MP4", 5.0, 2},
+        {"Normal/Front/F0001.mov", 4.0, 1},
+        {"Event/Rear/R0001.MOV", 6.0, 3},
+    };
+    QStringList oldestFirst(3);
+    for (const auto& film : films) {
+        tf::TestFilmOptions options;
+        options.placement = tf::RecordPlacement::Type60;
+        options.withAudio = false;
+        options.durationSeconds = film.seconds;
+        const QString path = card + "/" + film.path;
+        QDir().mkpath(QFileInfo(path).path());
+        const QString copied =
+            CopyFilm(tf::MakeTestFilm(options), QFileInfo(path).path(), QFileInfo(path).fileName());
+        SetWritten(copied, start.addSecs(3600 * film.hour));
+        oldestFirst[film.hour - 1] = copied;
+    }
+    QFile notes(card + "/Event/notes.txt");
+    EXPECT_TRUE(notes.open(QIODevice::WriteOnly));
+    CopyFilm(Type60Film(3), card + "/Event", "odd.Mp4");
+    return oldestFirst;
+}
+
+// A folder named on the command line beside a film: the folder's films and the film
+// are listed oldest first and the oldest plays; every row shows its time, read from
+// the film's header without the film being opened.
+TEST_F(MainWindowTest, AFolderOnTheCommandLineBesideAFilmListsEveryFilmWithItsTime) {
+    const QDateTime start = QDateTime::currentDateTime().addDays(-1);
+    const QStringList card = MakeCard(films.path() + "/card", start);
+    const QString beside = CopyFilm(Type60Film(3), films.path(), "later.mp4");
+    SetWritten(beside, start.addSecs(3600 * 4));
+
+    Window& w = make(120);
+    w.InitDialog({films.path() + "/card", beside});
+    EXPECT_EQ(listed(), card + QStringList{beside});
+    EXPECT_EQ(w.CurrentFilm(), card[0]);
+    EXPECT_EQ(engine->calls.filter("Open"), QStringList{"Open " + card[0]});
+
+    const auto times = [&] {
+        QStringList texts;
+        for (int r = 0; r < list().List().GetItemCount(); ++r)
+            texts << listText(r, FilmListPane::kTimeColumn);
+        return texts;
+    };
+    EXPECT_TRUE(maptest::WaitFor([&] { return !times().contains(""); }));
+    // The playing film's time is the engine's; the others' are their headers'.
+    EXPECT_EQ(times(), QStringList({"00:02:00", "00:00:05", "00:00:06", "00:00:03"}));
+    EXPECT_EQ(engine->calls.filter("Open").size(), 1);
+}
+
+// File > Open Folder, right after Open: the folder is listed as a choice of its films in
+// Open is; a cancelled choice changes nothing. (A folder dropped on the picture or the list
+// reaches the same OpenFilms.)
+TEST_F(MainWindowTest, OpenFolderListsTheFolderOldestFirst) {
+    const QStringList card =
+        MakeCard(films.path() + "/card", QDateTime::currentDateTime().addDays(-1));
+    Window& w = make(120);
+    w.InitDialog({});
+    QMenu* file = w.menuBar()->actions().at(0)->menu();
+    ASSERT_GE(file->actions().size(), 2);
+    EXPECT_EQ(file->actions().at(1), w.commandAction(MainWindow::kCmdOpenFolder));
+    EXPECT_EQ(file->actions().at(1)->text(), QString::fromUtf8("Open Folder\u2026"));
+
+    w.OnCommand(MainWindow::kCmdOpenFolder);  // cancelled
+    EXPECT_TRUE(listed().isEmpty());
+    w.chosenFolder = films.path() + "/card/Event";
+    w.OnCommand(MainWindow::kCmdOpenFolder);
+    EXPECT_EQ(listed(), QStringList{card[2]});
+    w.chosenFolder = films.path() + "/card";
+    w.OnCommand(MainWindow::kCmdOpenFolder);
+    EXPECT_EQ(listed(), (QStringList{card[2], card[0], card[1]}));  // each choice appends
+    EXPECT_EQ(w.CurrentFilm(), card[0]);
 }
 
 TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
