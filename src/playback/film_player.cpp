@@ -410,7 +410,7 @@ bool FilmPlayer::SetSpeed(double factor) {
     // Sound stretched beyond this is noise, not speech or engine note.
     const bool quiet = factor > kLoudestSpeed;
     return mpv_set_property(handle_.get(), "speed", MPV_FORMAT_DOUBLE, &factor) >= 0 &&
-           setFlag("mute", quiet);
+           mpv_set_property_string(handle_.get(), "mute", quiet ? "yes" : "no") >= 0;
 }
 
 bool FilmPlayer::SetVideoPosition(int left, int top, int width, int height) {
