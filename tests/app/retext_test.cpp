@@ -90,28 +90,39 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
-TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
+TEST_F(ReText, OsmExitAndSpeedItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
     QMenuBar bar;
     QAction* exit = command(bar.addMenu("f"), "Exit", kFileExitCommand);
-    QMenu* maps = bar.addMenu("v")->addMenu("m");
+    QMenu* view = bar.addMenu("v");
+    view->addMenu("l");
+    QMenu* maps = view->addMenu("m");
+    view->addMenu("u");
+    QAction* speed = view->addMenu("s")->menuAction();
     QAction* google = command(maps, "g", 32787);
     QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
     const struct {
         const char* code;
         const char* text;
         const char* exit;
+        const char* speed;
     } builtIn[] = {
-        {"en", "OpenStreetMap", "Exit"},
-        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa"},
-        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa"},
-        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434"},
-        {"fr", "OpenStreetMap", "Quitter"},
+        {"en", "OpenStreetMap", "Exit", "Speed"},
+        {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa",
+         "\u64ad\u653e\u901f\u5ea6"},
+        {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa",
+         "\u64ad\u653e\u901f\u5ea6"},
+        {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434",
+         "\u0421\u043a\u043e\u0440\u043e\u0441\u0442\u044c "
+         "\u0432\u043e\u0441\u043f\u0440\u043e\u0438\u0437\u0432\u0435\u0434\u0435\u043d\u0438"
+         "\u044f"},
+        {"fr", "OpenStreetMap", "Quitter", "Vitesse de lecture"},
     };
     for (const auto& language : builtIn) {
         ApplyLanguage(language.code);
         ReTextMenu(&bar);
         EXPECT_EQ(osm->text(), QString::fromUtf8(language.text)) << language.code;
         EXPECT_EQ(exit->text(), QString::fromUtf8(language.exit)) << language.code;
+        EXPECT_EQ(speed->text(), QString::fromUtf8(language.speed)) << language.code;
     }
     // A user's file of its own, or one written before the item existed, lacks
     // the key: the Chinese text of the last language does not stay either.
@@ -121,6 +132,7 @@ TEST_F(ReText, OsmAndExitItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFou
     EXPECT_EQ(google->text(), "Karten");
     EXPECT_EQ(osm->text(), "OpenStreetMap");
     EXPECT_EQ(exit->text(), "Exit");
+    EXPECT_EQ(speed->text(), "Speed");
     userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
     ApplyLanguage("yy");
     ReTextMenu(&bar);
