@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     int largest = 0;
     long long longestOffMs = 0;
     long long samples = 0;
+    long long samplesOff = 0;
     QElapsedTimer offSince;
     QElapsedTimer clock;
     clock.start();
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
             offset = std::max(offset, std::abs(pane - film));
         ++samples;
         largest = std::max(largest, offset);
+        if (offset != 0) ++samplesOff;
         if (offset == 0) {
             offSince.invalidate();
         } else if (!offSince.isValid()) {
@@ -106,9 +108,10 @@ int main(int argc, char** argv) {
     while (!window.ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
     std::printf(
-        "film %s at %g×: %.0f s played, %lld samples; largest pane offset %d record(s); "
-        "longest time a pane stayed off %lld ms; marker restarts %d\n",
-        argv[1], speed, clock.elapsed() / 1000.0, samples, largest, longestOffMs,
-        page.plays - startPlays);
+        "film %s at %g×: %.0f s played, %lld samples; largest pane offset %d record(s), "
+        "%lld samples (%.1f%%) with a pane off; longest time a pane stayed off %lld ms; "
+        "marker restarts %d\n",
+        argv[1], speed, clock.elapsed() / 1000.0, samples, largest, samplesOff,
+        samples ? 100.0 * samplesOff / samples : 0.0, longestOffMs, page.plays - startPlays);
     return 0;
 }
