@@ -77,6 +77,8 @@ void ReTextMenu(QWidget* menuBar) {
         setTextAt(view->menu(), 0, "IDS_MENU_VIEW_LANG");
         setTextAt(view->menu(), 1, "IDS_MENU_VIEW_MAP");
         setTextAt(view->menu(), 2, "IDS_MENU_VIEW_UNIT");
+        if (QAction* speed = actionAt(view->menu(), 3))
+            speed->setText(QString::fromStdString(UiText(kViewSpeedKey, kViewSpeedText)));
     }
     static const struct {
         int command;

@@ -35,12 +35,17 @@ inline constexpr int kFileOpenFolderCommand = 57602;
 inline constexpr char kFileOpenFolderKey[] = "IDS_MENU_FILE_OPEN_FOLDER";
 inline constexpr char kFileOpenFolderText[] = "Open Folder\u2026";
 
+// The View menu's Speed submenu (fourth, after Speed Unit): language key, and the text it
+// keeps when the current language file lacks the key. Its items are numbers, never re-texted.
+inline constexpr char kViewSpeedKey[] = "IDS_MENU_VIEW_SPEED";
+inline constexpr char kViewSpeedText[] = "Speed";
+
 // Sets every menu text from the language file (UiText: "Not found" when a key is
 // missing, except for a map item with a kept text, app/map_providers.h, and the Exit
 // and Open Folder items, which keep kFileExitText and kFileOpenFolderText). `menuBar` is the
 // QMenuBar (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View,
-// Help; the View menu's positions 0, 1, 2 are the Language, Maps and Speed Unit submenus. The other
-// items are found by their "commandId" anywhere below the menu bar.
+// Help; the View menu's positions 0, 1, 2, 3 are the Language, Maps, Speed Unit and Speed submenus.
+// The other items are found by their "commandId" anywhere below the menu bar.
 void ReTextMenu(QWidget* menuBar);
 
 struct PlayPauseTexts {

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +43,7 @@
 #include "map/map_pages.h"
 #include "playback/film_view.h"
 #include "playback/film_view_texts.h"
+#include "playback/play_speeds.h"
 #include "widgets/app_icon.h"
 
 namespace tesmira {
@@ -162,6 +165,11 @@ void MainWindow::buildMenu() {
     QMenu* unit = view->addMenu(QStringLiteral("Speed Unit"));
     add(unit, kCmdUnitKmh, QStringLiteral("KMH"), true);
     add(unit, kCmdUnitMph, QStringLiteral("MPH"), true);
+    QMenu* speed = view->addMenu(QString::fromLatin1(kViewSpeedText));
+    for (std::size_t i = 0; i < kPlaySpeedCount; ++i)
+        add(speed, kCmdSpeedFirst + static_cast<int>(i),
+            QString::fromStdString(SpeedText(kPlaySpeeds[i])), true);
+    setChecked(kCmdSpeedFirst + static_cast<int>(kNormalSpeed), true);
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     add(help, kCmdAbout, QStringLiteral("About"), false);
 }
@@ -341,6 +349,11 @@ void MainWindow::OnCommand(int command) {
             return;
         }
         default:
+            if (command >= kCmdSpeedFirst &&
+                command < kCmdSpeedFirst + static_cast<int>(kPlaySpeedCount)) {
+                filmView_->SetSpeed(static_cast<std::size_t>(command - kCmdSpeedFirst));
+                return;
+            }
             if (const MapProviderEntry* map = MapProviderForCommand(command)) selectMap(*map);
             for (const LanguageItem& item : kLanguages)
                 if (command == item.command) ChangeLanguage(QString::fromLatin1(item.code));
@@ -372,7 +385,9 @@ void MainWindow::resendTrack() {
     if (!hasSamples_) return;
     FilmEngine& engine = filmView_->engine();
     const int second = WholeSeconds(engine.GetPosition().value_or(0.0));
-    feeder_->Resend(MapProvider(), second, engine.IsRunning());
+    const int period = PeriodAtSpeed(1000, speed_);
+    feeder_->Resend(MapProvider(), second, engine.IsRunning(), period);
+    toldMarker(second, period, engine.IsRunning());
 }
 
 QString MainWindow::OpenFilter() {
@@ -529,10 +544,11 @@ bool MainWindow::LoadCurrentFilm() {
         const long long duration = std::max(0, filmView_->GetDurationSeconds());
         samplePeriod_ = static_cast<int>(
             std::min<long long>(duration * 1000 / static_cast<long long>(count), INT_MAX));
-        feeder_->Play(samplePeriod_);
-        chart.SetPeriod(samplePeriod_);
-        speed.SetPeriod(samplePeriod_);
-        compass.SetPeriod(samplePeriod_);
+        feeder_->Play(stepPeriod());
+        toldMarker(0, stepPeriod(), true);
+        chart.SetPeriod(stepPeriod());
+        speed.SetPeriod(stepPeriod());
+        compass.SetPeriod(stepPeriod());
         chart.StartAt(0);
         speed.StartAt(0);
         compass.StartAt(0);
@@ -543,16 +559,97 @@ bool MainWindow::LoadCurrentFilm() {
     filmList_->UpdateFilm(currentFilm_,
                           QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
                           createdText_, durationText_, resolutionText_);
+    // The instruments started before the first sample: they show second 0 from the start.
+    if (opened) FollowFilm();
     return opened;
 }
 
 void MainWindow::ResumeSync(const QString& position) {
     if (!hasSamples_) return;
-    const int p = ParsePositionText(position.toStdString());
-    feeder_->ResumeAt(p);
-    instrumentView_->Chart().StartAt(p);
-    instrumentView_->Speedometer().StartAt(p);
-    instrumentView_->Compass().StartAt(p);
+    alignPanes(ParsePositionText(position.toStdString()), true, true);
+}
+
+void MainWindow::FollowFilm() {
+    FilmEngine& engine = filmView_->engine();
+    if (!engine.GetVideoSize()) return;
+    const double position = engine.GetPosition().value_or(0.0);
+    const int second = std::max(0, WholeSeconds(position));
+    if (filmView_->shownSecond() != second) filmView_->UpdateOverlay(position);
+    alignPanes(second, engine.IsRunning(), false);
+}
+
+void MainWindow::alignPanes(int second, bool running, bool all) {
+    if (!hasSamples_ || syncRecords_.empty()) return;
+    const int last = static_cast<int>(std::min<std::size_t>(syncRecords_.size(), INT_MAX)) - 1;
+    const int target = std::clamp(second, 0, last);
+    const bool steps = stepPeriod() > 0;
+    const auto align = [&](auto& instrument) {
+        // An instrument shows the sample before its position; one at the end stops itself.
+        const bool off =
+            all || instrument.Position() - 1 != target ||
+            (running && steps && !instrument.TimerRunning() && instrument.Position() <= last);
+        if (off) {
+            instrument.StartAt(target + 1);
+            if (!running) instrument.Pause();
+        } else if (!running && instrument.TimerRunning()) {
+            instrument.Pause();
+        }
+    };
+    align(instrumentView_->Chart());
+    align(instrumentView_->Speedometer());
+    align(instrumentView_->Compass());
+
+    const bool markerOff =
+        all || markerSecond() != target || (running && !markerRunning_ && target < last);
+    if (markerOff) {
+        const int period = PeriodAtSpeed(1000, speed_);
+        feeder_->ResumeAt(target, period);
+        if (!running) feeder_->Pause();
+        toldMarker(target, period, running);
+    } else if (!running && markerRunning_) {
+        feeder_->Pause();
+        toldMarker(target, markerPeriod_, false);
+    }
+}
+
+int MainWindow::markerSecond() const {
+    if (markerStart_ < 0 || syncRecords_.empty()) return -1;
+    const long long steps =
+        markerRunning_ && markerPeriod_ > 0 ? markerClock_.elapsed() / markerPeriod_ : 0;
+    // The page's marker stops on the last point.
+    const long long last = static_cast<long long>(syncRecords_.size()) - 1;
+    return static_cast<int>(std::min(markerStart_ + steps, last));
+}
+
+void MainWindow::toldMarker(int second, int periodMs, bool running) {
+    markerStart_ = second;
+    markerPeriod_ = periodMs;
+    markerRunning_ = running;
+    markerClock_.start();
+}
+
+int MainWindow::stepPeriod() const {
+    return PeriodAtSpeed(samplePeriod_, speed_);
+}
+
+MainWindow::PaneSeconds MainWindow::paneSeconds() const {
+    return {markerSecond(), instrumentView_->Chart().Position() - 1,
+            instrumentView_->Speedometer().Position() - 1,
+            instrumentView_->Compass().Position() - 1, filmView_->shownSecond()};
+}
+
+void MainWindow::SpeedChanged(double factor) {
+    speed_ = factor;
+    for (std::size_t i = 0; i < kPlaySpeedCount; ++i)
+        setChecked(kCmdSpeedFirst + static_cast<int>(i), kPlaySpeeds[i] == factor);
+    if (!hasSamples_) return;
+    instrumentView_->Chart().SetPeriod(stepPeriod());
+    instrumentView_->Speedometer().SetPeriod(stepPeriod());
+    instrumentView_->Compass().SetPeriod(stepPeriod());
+    FilmEngine& engine = filmView_->engine();
+    // Running, every pane steps anew at the new pace from the film's second.
+    if (engine.IsRunning())
+        alignPanes(WholeSeconds(engine.GetPosition().value_or(0.0)), true, true);
 }
 
 void MainWindow::StopSync() {
@@ -560,16 +657,20 @@ void MainWindow::StopSync() {
     instrumentView_->Compass().Halt();
     instrumentView_->Speedometer().Halt();
     feeder_->Stop();
+    markerStart_ = -1;
 }
 
 void MainWindow::PauseMapTrack() {
     feeder_->Pause();
+    if (markerStart_ >= 0) toldMarker(markerSecond(), markerPeriod_, false);
 }
 
 void MainWindow::StopInstrumentTimers() {
     instrumentView_->Chart().Pause();
     instrumentView_->Speedometer().Pause();
     instrumentView_->Compass().Pause();
+    // Paused or stopped (and rewound): the panes hold the film's second.
+    FollowFilm();
 }
 
 void MainWindow::CloseFilm() {
@@ -586,6 +687,8 @@ void MainWindow::PlayNextFilm() {
     if (loading_) return;
     const QScopedValueRollback through(playingThrough_, true);
     filmList_->PlayNext(currentFilm_);
+    // The last film ends rewound: every pane shows its first second.
+    FollowFilm();
 }
 
 void MainWindow::PlayPrevious(const QString& path) {

@@ -3,6 +3,7 @@
 // panes, and the state of the film being shown. It loads each film into every pane
 // and keeps map and instruments in step with the picture when the film pane asks.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -50,6 +51,9 @@ public:
         kCmdUnitKmh = 32792,
         kCmdUnitMph = 32793,
         kCmdAbout = 32780,
+        // View > Speed: one command per speed of kPlaySpeeds (playback/play_speeds.h),
+        // slowest first.
+        kCmdSpeedFirst = 32796,
     };
     static constexpr int kDialogId = 102;
 
@@ -90,6 +94,10 @@ public:
     void ResumeSync(const QString& position) override;
     void PauseMapTrack() override;
     void StopInstrumentTimers() override;
+    // The one clock: compares the second every pane shows with the film's and realigns
+    // only the panes that are a whole record off. The page is called only then.
+    void FollowFilm() override;
+    void SpeedChanged(double factor) override;
     void PlayNextFilm() override;
     void PlayPrevious(const QString& path) override;
     void PlayNext(const QString& path) override;
@@ -113,6 +121,19 @@ public:
     QAction* commandAction(int command) const;
     bool hasSamples() const { return hasSamples_; }
     int samplePeriod() const { return samplePeriod_; }
+    // The step of the marker and the instruments at the playback speed.
+    int stepPeriod() const;
+    double speed() const { return speed_; }
+    // The record each pane shows; -1 for none. The marker's is reckoned from what the page
+    // was last told and the time since.
+    struct PaneSeconds {
+        int marker;
+        int chart;
+        int speedometer;
+        int compass;
+        int labels;
+    };
+    PaneSeconds paneSeconds() const;
     QSplitter* outerSplitter() const { return outerSplitter_; }
     QSplitter* upperSplitter() const { return upperSplitter_; }
     QSplitter* rightSplitter() const { return rightSplitter_; }
@@ -137,6 +158,11 @@ private:
     void checkUnit();
     static bool isMenuLanguage(const std::string& code);
     void resetInstruments();
+    // Sets the panes that show another record than `second` to it (all of them with
+    // `all`), stepping on when `running`, else holding there.
+    void alignPanes(int second, bool running, bool all);
+    int markerSecond() const;
+    void toldMarker(int second, int periodMs, bool running);
     void readFilmStatus(const QString& path);
     void openCommandLine(const QStringList& arguments);
     static void reportNotPlayed(const QString& film, const char* why);
@@ -167,6 +193,13 @@ private:
     QString pendingFilm_;          // asked for during a load, played after it
     bool playingThrough_ = false;  // the load goes on down the list when a film fails
     std::vector<VIDEO_SYNC_OUTPUT_T> syncRecords_;
+    double speed_ = 1.0;
+    // What the page's marker was last told: the record it started at (-1: no marker), its
+    // step and whether it steps; the time since then.
+    int markerStart_ = -1;
+    int markerPeriod_ = 0;
+    bool markerRunning_ = false;
+    QElapsedTimer markerClock_;
 };
 
 // Process-wide choices the window's panes depend on; before the application object.

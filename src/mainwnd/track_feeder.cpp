@@ -30,20 +30,20 @@ void TrackFeeder::Play(int samplePeriodMs) {
     page_.CallPageFunction("play", {"0", std::to_string(samplePeriodMs)});
 }
 
-void TrackFeeder::ResumeAt(int second) {
-    page_.CallPageFunction("play", {std::to_string(second), "1000"});
+void TrackFeeder::ResumeAt(int second, int periodMs) {
+    page_.CallPageFunction("play", {std::to_string(second), std::to_string(periodMs)});
 }
 
 void TrackFeeder::Pause() {
     page_.CallPageFunction("pause");
 }
 
-void TrackFeeder::Resend(int mapProvider, int second, bool running) {
+void TrackFeeder::Resend(int mapProvider, int second, bool running, int periodMs) {
     if (kept_.empty()) return;
     page_.CallPageFunction("stop");
     // The texts of the new page's provider: the datum shift differs between providers.
     for (const Position& position : kept_) plot(position, mapProvider);
-    ResumeAt(second);
+    ResumeAt(second, periodMs);
     if (!running) Pause();
 }
 

@@ -24,14 +24,17 @@ public:
 
     // Playback started: the marker steps from sample 0 every `samplePeriodMs`.
     void Play(int samplePeriodMs);
-    // Playback resumed or jumped to `second`: the marker steps once a second from there.
-    void ResumeAt(int second);
+    // Playback resumed or jumped to `second`: the marker steps once a second from there
+    // (every `periodMs` at another playback speed).
+    void ResumeAt(int second, int periodMs = 1000);
     void Pause();
 
     // A new page (of `mapProvider`) replaced the one that had the track: it gets
     // the whole track again with the marker at `second`, stepping once a second
-    // when `running`, else paused there. Nothing when no track was plotted.
-    void Resend(int mapProvider, int second, bool running);
+    // when `running` (every `periodMs`), else paused there. Nothing when no track was
+    // plotted.
+    void Resend(int mapProvider, int second, bool running, int periodMs = 1000);
+    bool HasTrack() const { return !kept_.empty(); }
 
 private:
     // What the texts are made of, per sample: the fix and the film's own position.

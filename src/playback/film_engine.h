@@ -40,6 +40,9 @@ public:
     virtual std::optional<QSize> GetVideoSize() = 0;
     // Hundredths of a decibel, -10000 ... 0.
     virtual void SetVolume(long volume) = 0;
+    // Playback speed as a factor of normal; holds across films. Sound keeps its pitch and
+    // is silent at the fastest speeds.
+    virtual bool setSpeed(double factor) = 0;
     virtual void SetVideoPosition(int left, int top, int width, int height) = 0;
     virtual void ToggleFullScreen(QWidget* drain) = 0;
     virtual bool IsFullScreen() = 0;

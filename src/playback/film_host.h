@@ -28,6 +28,13 @@ public:
     virtual void ResumeSync(const QString& position) = 0;
     virtual void PauseMapTrack() = 0;
     virtual void StopInstrumentTimers() = 0;
+    // The film's position moved on its own or without a resume (a refresh tick while
+    // playing, a seek or a frame step while paused): every pane that shows another
+    // second than the film is set to the film's. A host without such panes ignores it.
+    virtual void FollowFilm() {}
+    // The playback speed became `factor` (1.0 normal): what steps on its own timer
+    // steps that much faster.
+    virtual void SpeedChanged(double factor) { (void)factor; }
     // The film after the current one, at the end of a film.
     virtual void PlayNextFilm() = 0;
     // The film list's neighbours of a path.

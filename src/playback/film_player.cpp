@@ -112,6 +112,8 @@ bool FilmPlayer::ensureHandle() {
         {"audio-file-auto", "no"},
         // Cover art of a sound file is not a picture of the film.
         {"audio-display", "no"},
+        // Faster or slower play keeps voices and engines at their own pitch.
+        {"audio-pitch-correction", "yes"},
     };
     for (const auto& [name, value] : options) mpv_set_option_string(h.get(), name, value);
     if (mpv_initialize(h.get()) < 0) return false;
@@ -401,6 +403,14 @@ bool FilmPlayer::SetVolume(long volume) {
     if (!handle_) return false;
     double value = volumeToMpv(volume);
     return mpv_set_property(handle_.get(), "volume", MPV_FORMAT_DOUBLE, &value) >= 0;
+}
+
+bool FilmPlayer::SetSpeed(double factor) {
+    if (!ensureHandle()) return false;
+    // Sound stretched beyond this is noise, not speech or engine note.
+    const bool quiet = factor > kLoudestSpeed;
+    return mpv_set_property(handle_.get(), "speed", MPV_FORMAT_DOUBLE, &factor) >= 0 &&
+           mpv_set_property_string(handle_.get(), "mute", quiet ? "yes" : "no") >= 0;
 }
 
 bool FilmPlayer::SetVideoPosition(int left, int top, int width, int height) {

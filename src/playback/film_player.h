@@ -87,6 +87,10 @@ public:
     // Mapped onto mpv's cubic `volume` percentage: gain(dB) = 60 * log10(volume / 100), so
     // volume = 100 * 10^(v / 6000); -10000 itself is volume 0 (silence).
     bool SetVolume(long volume);
+    // Playback speed as a factor of normal (1.0); the pitch is kept, the sound is muted
+    // above kLoudestSpeed. Holds for the films opened after it.
+    bool SetSpeed(double factor);
+    static constexpr double kLoudestSpeed = 4.0;
 
     // Places the picture inside the owner (owner coordinates).
     bool SetVideoPosition(int left, int top, int width, int height);

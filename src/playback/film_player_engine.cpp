@@ -57,6 +57,7 @@ public:
         return QSize(width, height);
     }
     void SetVolume(long volume) override { player_.SetVolume(volume); }
+    bool setSpeed(double factor) override { return player_.SetSpeed(factor); }
     void SetVideoPosition(int left, int top, int width, int height) override {
         player_.SetVideoPosition(left, top, width, height);
     }

@@ -31,10 +31,11 @@
 #include "app/settings.h"
 #include "playback/film_player_engine.h"
 #include "playback/film_view_texts.h"
+#include "playback/play_speeds.h"
 #include "playback/progress_slider.h"
+#include "widgets/overlay_label.h"
 #include "widgets/stock_bitmaps.h"
 #include "widgets/video_area.h"
-#include "widgets/overlay_label.h"
 
 namespace tesmira {
 namespace {
@@ -89,7 +90,7 @@ OverlayLabel* makeOverlayLabel(QWidget* parent, int id, const QString& text) {
 }  // namespace
 
 FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* parent,
-                     Environment environment)
+                   Environment environment)
     : QWidget(parent),
       host_(host),
       environment_(std::move(environment)),
@@ -262,6 +263,8 @@ bool FilmView::OpenFilm(const QString& path) {
         FilmWindowTitle(mainWindow->windowTitle().toStdU16String(), path.toStdU16String())));
 
     engine_->SetVideoPosition(0, 0, videoArea_->width(), videoArea_->height());
+    // The chosen speed goes on with the next films of the list.
+    engine_->setSpeed(speed());
 
     engine_->Run();
     playPause_->setText(pauseText_);
@@ -433,12 +436,14 @@ void FilmView::RefreshTick() {
     const int value = ProgressValue(position, durationSeconds_);
     if (value != progress_->value()) setProgress(value);
     UpdateOverlay(position);
+    host_.FollowFilm();
 }
 
 void FilmView::UpdateOverlay(double position) {
     if (position == 0.0) position = engine_->GetPosition().value_or(0.0);
     const int second = WholeSeconds(position);
-    timeText_->setText(fromUtf8(ClockText(second)) + "/" + durationText_);
+    shownSecond_ = second;
+    timeText_->setText(fromUtf8(ClockText(second)) + "/" + durationText_ + speedSuffix());
 
     const std::vector<VIDEO_SYNC_OUTPUT_T>& records = host_.SyncRecords();
     if (second >= 0 && static_cast<std::size_t>(second) < records.size()) {
@@ -455,6 +460,38 @@ void FilmView::UpdateOverlay(double position) {
         positionLabel_->setText(fromUtf8(std::string(kPositionPlaceholder)));
         fitPositionLabel();
     }
+}
+
+QString FilmView::speedSuffix() const {
+    if (speedIndex_ == kNormalSpeed) return {};
+    return QStringLiteral(" ") + fromUtf8(SpeedText(speed()));
+}
+
+int FilmView::timeTextWidth() const {
+    constexpr int kWidth = 120;
+    // Room for the speed beside the time text when it is not the normal one.
+    const QString suffix = speedSuffix();
+    if (suffix.isEmpty()) return kWidth;
+    const int text = timeText_->fontMetrics().horizontalAdvance("00:00:00/00:00:00" + suffix);
+    return std::max(kWidth, text + 8);
+}
+
+double FilmView::speed() const {
+    return kPlaySpeeds[speedIndex_];
+}
+
+void FilmView::SetSpeed(std::size_t index) {
+    if (index >= kPlaySpeedCount) return;
+    speedIndex_ = index;
+    engine_->setSpeed(speed());
+    // The time text grows by the speed beside it, and shrinks back at normal speed.
+    layoutControls();
+    if (filmLoaded())
+        UpdateOverlay(0.0);
+    else
+        timeText_->setText(fromUtf8(ClockText(std::max(shownSecond_, 0))) + "/" + durationText_ +
+                           speedSuffix());
+    host_.SpeedChanged(speed());
 }
 
 void FilmView::OnGraphEvent(long code) {
@@ -506,8 +543,10 @@ void FilmView::seekTo(double seconds) {
         startRefresh();
         host_.ResumeSync(QString::number(WholeSeconds(seconds)));
     }
-    // Paused or stopped, no tick follows: the time text and labels are told now.
+    // Paused or stopped, no tick follows: the time text and labels are told now, and the
+    // map and the instruments.
     UpdateOverlay(seconds);
+    if (!engine_->IsRunning()) host_.FollowFilm();
 }
 
 void FilmView::seekBy(double seconds) {
@@ -558,6 +597,15 @@ bool FilmView::HandleKey(int key) {
                 });
             }
             return true;
+        case Qt::Key_BracketLeft:
+            SetSpeed(SlowerSpeed(speedIndex_));
+            return true;
+        case Qt::Key_BracketRight:
+            SetSpeed(FasterSpeed(speedIndex_));
+            return true;
+        case Qt::Key_Backspace:
+            SetSpeed(kNormalSpeed);
+            return true;
         default:
             return false;
     }
@@ -586,6 +634,9 @@ bool FilmView::isPlayerKey(QWidget* target, const QKeyEvent& event) const {
         case Qt::Key_S:
         case Qt::Key_Period:
         case Qt::Key_Comma:
+        case Qt::Key_BracketLeft:
+        case Qt::Key_BracketRight:
+        case Qt::Key_Backspace:
             return true;
         default:
             return false;
@@ -607,8 +658,9 @@ void FilmView::layoutControls() {
     place(speedLabel_, 10, h - 110, 100, 25);
     place(positionLabel_, w - kPositionLabelWidth, h - 110, kPositionLabelWidth, 25);
     fitPositionLabel();
-    place(progress_, 0, h - 75, w - 120, 15);
-    place(timeText_, w - 120, h - 75, 120, 30);
+    const int timeWidth = timeTextWidth();
+    place(progress_, 0, h - 75, w - timeWidth, 15);
+    place(timeText_, w - timeWidth, h - 75, timeWidth, 30);
     place(speaker_, 15, h - 26, 16, 16);
     place(volume_, 33, h - 25, 80, 15);
     placeButtons();

@@ -14,6 +14,7 @@
 
 #include "playback/film_engine.h"
 #include "playback/film_host.h"
+#include "playback/play_speeds.h"
 
 class QKeyEvent;
 class QLabel;
@@ -73,7 +74,7 @@ public:
 
     // Without an engine the pane makes its libmpv one.
     explicit FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
-                       QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
+                      QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
     ~FilmView() override;
 
     // Opens the film in the engine and starts playing it; false (after a message box
@@ -98,7 +99,8 @@ public:
 
     // The player's keys anywhere in the pane's window (or its full-screen picture): Space
     // play/pause, Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s,
-    // S screenshot, '.' and ',' one frame forward/back while paused. False for any other key.
+    // S screenshot, '.' and ',' one frame forward/back while paused, '[' slower, ']' faster,
+    // Backspace normal speed. False for any other key.
     // A list with the focus keeps Up and Down for its rows.
     bool HandleKey(int key);
 
@@ -106,6 +108,14 @@ public:
     // runs and the time text the film's second (re-texting gives them the language's
     // template texts, "play" and "00:00:00/00:00:00"); the buttons are fitted to the texts.
     void ShowPlayState();
+
+    // Playback speed, an index into kPlaySpeeds (playback/play_speeds.h): the engine, the
+    // time text and the host follow. Normal speed at start.
+    void SetSpeed(std::size_t index);
+    std::size_t speedIndex() const { return speedIndex_; }
+    double speed() const;
+    // The second the time text and the labels show, -1 before the first.
+    int shownSecond() const { return shownSecond_; }
 
     // One refresh of slider, time text and labels (the 100 ms timer's step).
     void RefreshTick();
@@ -156,6 +166,9 @@ private:
     void seekTo(double seconds);
     void seekBy(double seconds);
     void showSecondAfterStop();
+    // " 2×" after the time text, nothing at normal speed.
+    QString speedSuffix() const;
+    int timeTextWidth() const;
     // Keeps the position text on one line: the label grows to the left, and where the pane
     // is too narrow for that the font shrinks.
     void fitPositionLabel();
@@ -168,6 +181,8 @@ private:
     QString playText_;
     QString pauseText_;
     int durationSeconds_ = 0;
+    std::size_t speedIndex_ = kNormalSpeed;
+    int shownSecond_ = -1;
     QString durationText_ = "00:00:00";
     QFont positionFont_;
 

@@ -90,12 +90,16 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
-TEST_F(ReText, OsmExitAndOpenFolderItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
+TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
     QMenuBar bar;
     QMenu* file = bar.addMenu("f");
     QAction* folder = command(file, "Open Folder", kFileOpenFolderCommand);
     QAction* exit = command(file, "Exit", kFileExitCommand);
-    QMenu* maps = bar.addMenu("v")->addMenu("m");
+    QMenu* view = bar.addMenu("v");
+    view->addMenu("l");
+    QMenu* maps = view->addMenu("m");
+    view->addMenu("u");
+    QAction* speed = view->addMenu("s")->menuAction();
     QAction* google = command(maps, "g", 32787);
     QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
     const struct {
@@ -103,15 +107,19 @@ TEST_F(ReText, OsmExitAndOpenFolderItemsAreTranslatedOrKeepTheirEnglishNamesButN
         const char* text;
         const char* exit;
         const char* folder;
+        const char* speed;
     } builtIn[] = {
-        {"en", "OpenStreetMap", "Exit", "Open Folder\u2026"},
+        {"en", "OpenStreetMap", "Exit", "Open Folder\u2026", "Speed"},
         {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa",
-         "\u6253\u5f00\u6587\u4ef6\u5939\u2026"},
+         "\u6253\u5f00\u6587\u4ef6\u5939\u2026", "\u64ad\u653e\u901f\u5ea6"},
         {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa",
-         "\u958b\u555f\u8cc7\u6599\u593e\u2026"},
+         "\u958b\u555f\u8cc7\u6599\u593e\u2026", "\u64ad\u653e\u901f\u5ea6"},
         {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434",
-         "\u041e\u0442\u043a\u0440\u044b\u0442\u044c \u043f\u0430\u043f\u043a\u0443\u2026"},
-        {"fr", "OpenStreetMap", "Quitter", "Ouvrir un dossier\u2026"},
+         "\u041e\u0442\u043a\u0440\u044b\u0442\u044c \u043f\u0430\u043f\u043a\u0443\u2026",
+         "\u0421\u043a\u043e\u0440\u043e\u0441\u0442\u044c "
+         "\u0432\u043e\u0441\u043f\u0440\u043e\u0438\u0437\u0432\u0435\u0434\u0435\u043d\u0438"
+         "\u044f"},
+        {"fr", "OpenStreetMap", "Quitter", "Ouvrir un dossier\u2026", "Vitesse de lecture"},
     };
     for (const auto& language : builtIn) {
         ApplyLanguage(language.code);
@@ -119,6 +127,7 @@ TEST_F(ReText, OsmExitAndOpenFolderItemsAreTranslatedOrKeepTheirEnglishNamesButN
         EXPECT_EQ(osm->text(), QString::fromUtf8(language.text)) << language.code;
         EXPECT_EQ(exit->text(), QString::fromUtf8(language.exit)) << language.code;
         EXPECT_EQ(folder->text(), QString::fromUtf8(language.folder)) << language.code;
+        EXPECT_EQ(speed->text(), QString::fromUtf8(language.speed)) << language.code;
     }
     // A user's file of its own, or one written before the item existed, lacks
     // the key: the Chinese text of the last language does not stay either.
@@ -129,6 +138,7 @@ TEST_F(ReText, OsmExitAndOpenFolderItemsAreTranslatedOrKeepTheirEnglishNamesButN
     EXPECT_EQ(osm->text(), "OpenStreetMap");
     EXPECT_EQ(exit->text(), "Exit");
     EXPECT_EQ(folder->text(), QString::fromUtf8("Open Folder\u2026"));
+    EXPECT_EQ(speed->text(), "Speed");
     userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
     ApplyLanguage("yy");
     ReTextMenu(&bar);

@@ -2,6 +2,8 @@
 // the menu commands and the command line, on writer-made films with a scripted engine
 // (and, for the track reaching a real page, the browser with provider stand-ins).
 
+#include "mainwnd/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -38,11 +40,11 @@
 #include "filelist/film_list_pane.h"
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
-#include "mainwnd/main_window.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 #include "playback/fake_film.h"
 #include "playback/film_view.h"
+#include "playback/play_speeds.h"
 #include "support/test_films.h"
 #include "widgets/overlay_label.h"
 
@@ -160,6 +162,24 @@ protected:
     FilmListPane& list() { return *window->filmList(); }
     InstrumentPane& dials() { return *window->instrumentView(); }
     QString listText(int row, int column) { return list().List().GetItemText(row, column); }
+    // Every pane shows record `second`: the marker, the three instruments and the labels.
+    void expectPanesAt(int second) {
+        const MainWindow::PaneSeconds shown = window->paneSeconds();
+        EXPECT_EQ(shown.marker, second);
+        EXPECT_EQ(shown.chart, second);
+        EXPECT_EQ(shown.speedometer, second);
+        EXPECT_EQ(shown.compass, second);
+        EXPECT_EQ(shown.labels, second);
+    }
+    void press(QWidget* target, Qt::Key key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &up);
+    }
+    QString timeText() {
+        return qobject_cast<QLabel*>(window->filmView()->control(FilmView::kTimeTextId))->text();
+    }
     QStringList listed() {
         QStringList paths;
         for (int r = 0; r < list().List().GetItemCount(); ++r)
@@ -261,13 +281,14 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     EXPECT_EQ(page.calls, QStringList{"pause()"});
     EXPECT_FALSE(dials().Speedometer().TimerRunning());
     EXPECT_FALSE(dials().Chart().TimerRunning());
-    // Play again at the video's second 37: everything realigns there.
+    // Play again at the video's second 37: everything realigns there (an instrument shows
+    // the sample before its position).
     engine->position = 37.6;
     w.filmView()->PlayPause();
     EXPECT_EQ(page.calls.last(), "play(37,1000)");
     for (int position : {dials().Chart().Position(), dials().Speedometer().Position(),
                          dials().Compass().Position()})
-        EXPECT_EQ(position, 37);
+        EXPECT_EQ(position, 38);
     EXPECT_TRUE(dials().Compass().TimerRunning());
     EXPECT_EQ(dials().Compass().Period(), 666);
 
@@ -275,7 +296,7 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     engine->position = 90.2;
     w.ResumeSync("90");
     EXPECT_EQ(page.calls.last(), "play(90,1000)");
-    EXPECT_EQ(dials().Chart().Position(), 90);
+    EXPECT_EQ(dials().Chart().Position(), 91);
 
     // The end of the first film plays the second; the end of the last stops.
     page.calls.clear();
@@ -302,6 +323,129 @@ TEST_F(MainWindowTest, OpenedFilmsAreListedOldestFirstAndTheOldestPlaysInStep) {
     engine->calls.clear();
     w.filmView()->PlayPause();
     EXPECT_FALSE(engine->calls.contains("Run"));
+}
+
+TEST_F(MainWindowTest, AfterAStallEveryPaneShowsTheFilmsSecondAgain) {
+    const struct {
+        const char* what;
+        bool loopStalls;  // else the decoder is held back while the window runs on
+    } cases[] = {{"stalled event loop", true}, {"decoder held back", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window& w = make(20);
+        w.InitDialog({});
+        w.PlayFile(CopyFilm(Type60Film(20), films.path(), "drift.mp4"));
+        ASSERT_EQ(w.samplePeriod(), 1000);
+        engine->position = 1.2;
+        if (c.loopStalls) {
+            // The film plays on while nothing of the window runs.
+            QThread::msleep(2600);
+            engine->position = 3.8;
+        } else {
+            // The picture stands still while the panes' own timers run.
+            QTest::qWait(2600);
+            engine->position = 3.4;
+        }
+        QTest::qWait(250);
+        expectPanesAt(3);
+        window.reset();
+        page.calls.clear();
+    }
+}
+
+TEST_F(MainWindowTest, PausedSeeksStopAndTheEndShowTheFilmsSecondInEveryPane) {
+    const QString film = CopyFilm(Type60Film(20), films.path(), "p.mp4");
+    Window& w = make(20);
+    w.InitDialog({});
+    w.OpenFilms({film});
+    QWidget* pane = w.filmView();
+    engine->position = 3.5;
+    w.filmView()->PlayPause();
+
+    press(pane, Qt::Key_Right);  // 5 s on
+    expectPanesAt(8);
+    engine->position = 9.04;  // where a frame step lands
+    press(pane, Qt::Key_Period);
+    expectPanesAt(9);
+    w.filmView()->StopFilm();
+    expectPanesAt(0);
+    EXPECT_FALSE(dials().Chart().TimerRunning());
+
+    // Seconds with and without a fix (second 5 has none): the needles read as the labels.
+    auto* speedLabel = qobject_cast<OverlayLabel*>(w.filmView()->control(FilmView::kSpeedLabelId));
+    for (double second : {4.2, 6.2, 5.2}) {
+        engine->position = second - 5.0;
+        press(pane, Qt::Key_Right);
+        EXPECT_EQ(speedLabel->text(), QString("%1KM").arg(dials().Speedometer().CurrentFrame()))
+            << second;
+    }
+    EXPECT_EQ(speedLabel->text(), "0KM");
+    EXPECT_EQ(dials().Compass().CurrentFrame(), 0);  // the no-fix course, as at rest
+
+    // The end of the last film: everything back at the first second, and still.
+    engine->position = 12.0;
+    w.filmView()->PlayPause();
+    page.calls.clear();
+    engine->sink(1);
+    expectPanesAt(0);
+    EXPECT_FALSE(dials().Speedometer().TimerRunning());
+    EXPECT_EQ(page.calls, QStringList({"play(0,1000)", "pause()"}));
+}
+
+TEST_F(MainWindowTest, PlaybackSpeedDrivesPictureMarkerInstrumentsAndTimeText) {
+    const QString a = CopyFilm(Type60Film(20), films.path(), "a.mp4");
+    QThread::msleep(1100);
+    const QString b = CopyFilm(Type60Film(20), films.path(), "b.mp4");
+    Window& w = make(20);
+    w.InitDialog({});
+    w.OpenFilms({a, b});
+    const auto checkedSpeeds = [&] {
+        QStringList texts;
+        for (std::size_t i = 0; i < kPlaySpeedCount; ++i)
+            if (QAction* item = w.commandAction(MainWindow::kCmdSpeedFirst + static_cast<int>(i));
+                item && item->isChecked())
+                texts << item->text();
+        return texts;
+    };
+    EXPECT_EQ(engine->speed, 1.0);
+    EXPECT_EQ(checkedSpeeds(), QStringList{"1×"});
+    EXPECT_EQ(timeText(), "00:00:00/00:00:20");
+
+    engine->position = 6.3;
+    w.OnCommand(MainWindow::kCmdSpeedFirst + 4);
+    EXPECT_EQ(engine->speed, 2.0);
+    EXPECT_EQ(checkedSpeeds(), QStringList{"2×"});
+    EXPECT_EQ(timeText(), "00:00:06/00:00:20 2×");
+    EXPECT_EQ(page.calls.last(), "play(6,500)");
+    for (int period :
+         {dials().Chart().Period(), dials().Speedometer().Period(), dials().Compass().Period()})
+        EXPECT_EQ(period, 500);
+
+    // The keys walk the list and stop at its ends, wherever the focus is.
+    const struct {
+        Qt::Key key;
+        double speed;
+    } walk[] = {
+        {Qt::Key_BracketRight, 4.0},  {Qt::Key_BracketRight, 8.0}, {Qt::Key_BracketRight, 16.0},
+        {Qt::Key_BracketRight, 16.0}, {Qt::Key_Backspace, 1.0},    {Qt::Key_BracketLeft, 0.5},
+        {Qt::Key_BracketLeft, 0.25},  {Qt::Key_BracketLeft, 0.25}, {Qt::Key_BracketRight, 0.5},
+        {Qt::Key_BracketRight, 1.0},  {Qt::Key_BracketRight, 1.5}, {Qt::Key_BracketRight, 2.0}};
+    for (const auto& step : walk) {
+        press(&list().List(), step.key);
+        EXPECT_EQ(engine->speed, step.speed);
+        EXPECT_EQ(w.speed(), step.speed);
+    }
+    EXPECT_EQ(checkedSpeeds(), QStringList{"2×"});
+
+    // The next film of the list plays at the same speed.
+    page.calls.clear();
+    engine->sink(1);
+    ASSERT_EQ(w.CurrentFilm(), b);
+    EXPECT_EQ(engine->speed, 2.0);
+    EXPECT_TRUE(page.calls.contains("play(0,500)"));
+    EXPECT_EQ(dials().Compass().Period(), 500);
+    EXPECT_EQ(timeText(), "00:00:00/00:00:20 2×");
+    EXPECT_EQ(checkedSpeeds(), QStringList{"2×"});
 }
 
 TEST_F(MainWindowTest, TheTripGoesOnPastAMissingAndADamagedFilm) {
@@ -465,8 +609,7 @@ TEST_F(MainWindowTest, LanguageAndUnitCommandsReTextAndRepaint) {
     // Baidu and back: the settings' map value follows.
     // Re-texting while the film runs leaves the button offering to pause.
     w.OnCommand(MainWindow::kCmdLanguageRu);
-    auto* playPause =
-        qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kPlayPauseId));
+    auto* playPause = qobject_cast<QAbstractButton*>(w.filmView()->control(FilmView::kPlayPauseId));
     EXPECT_EQ(playPause->text(), w.filmView()->pauseText());
     EXPECT_NE(playPause->text(), w.filmView()->playText());
     w.OnCommand(MainWindow::kCmdLanguageFr);
@@ -591,7 +734,8 @@ TEST_F(MainWindowTest, PlayerKeysWorkWhereverTheFocusIs) {
     press(rows, Qt::Key_Delete);
     EXPECT_EQ(list().List().GetItemCount(), 0);
 
-    EXPECT_EQ(w.commandAction(MainWindow::kCmdOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(w.commandAction(MainWindow::kCmdOpen)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* exit = w.commandAction(kFileExitCommand);
     ASSERT_TRUE(exit);
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));

@@ -24,6 +24,7 @@ struct FakeEngine : FilmEngine {
     QSize videoSize{1280, 720};
     QByteArray frameBytes = "BM-new-frame";
     bool fullScreen = false;
+    double speed = 1.0;
 
     // Record.
     QStringList calls;
@@ -37,6 +38,7 @@ struct FakeEngine : FilmEngine {
         hasFilm = openSucceeds && !refused.contains(path);
         state = Stopped;
         position = 0.0;
+        speed = 1.0;  // nothing is taken for granted of a new film
         return hasFilm;
     }
     bool Close() override {
@@ -101,6 +103,10 @@ struct FakeEngine : FilmEngine {
         fullScreen = !fullScreen;
     }
     bool IsFullScreen() override { return fullScreen; }
+    bool setSpeed(double factor) override {
+        speed = factor;
+        return true;
+    }
     bool SaveCurrentImage(const QString& path) override {
         calls << "SaveCurrentImage";
         QFile file(path);
@@ -114,6 +120,8 @@ struct FakeHost : FilmHost {
     QString currentFilm;
     std::vector<VIDEO_SYNC_OUTPUT_T> records;
     QStringList calls;
+    int follows = 0;
+    std::vector<double> speeds;
 
     int AddFileToList(const QString& path) override {
         calls << "AddFileToList " + path;
@@ -127,6 +135,9 @@ struct FakeHost : FilmHost {
     void OpenFilms(const QStringList& paths) override { calls << "OpenFilms " + paths.join(','); }
     void ResumeSync(const QString& position) override { calls << "ResumeSync " + position; }
     void PauseMapTrack() override { calls << "PauseMapTrack"; }
+    // Counted apart: every refresh tick asks.
+    void FollowFilm() override { ++follows; }
+    void SpeedChanged(double factor) override { speeds.push_back(factor); }
     void StopInstrumentTimers() override { calls << "StopInstrumentTimers"; }
     void PlayNextFilm() override { calls << "PlayNextFilm"; }
     void PlayPrevious(const QString& path) override { calls << "PlayPrevious " + path; }
