@@ -27,6 +27,7 @@ namespace tesmira {
 class FilmListPane;
 class FilmView;
 class InstrumentPane;
+class SamplePrefetch;
 class TrackFeeder;
 
 class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
@@ -132,6 +133,12 @@ private:
     void resetInstruments();
     void readFilmStatus(const QString& path);
     void openCommandLine(const QStringList& arguments);
+    // The film after the current one in the list gets its records read and its playback made
+    // ready while the current one plays; whatever was ready for another film is dropped.
+    void prepareNextFilm();
+    // The current film's records: those read ahead when it was the one made ready (their
+    // locator messages shown now), else read here.
+    FilmSamples takeSamples();
     static void reportNotPlayed(const QString& film, const char* why);
     MainGeometry firstGeometry() const;
 
@@ -159,6 +166,9 @@ private:
     QString pendingFilm_;          // asked for during a load, played after it
     bool playingThrough_ = false;  // the load goes on down the list when a film fails
     std::vector<VIDEO_SYNC_OUTPUT_T> syncRecords_;
+    QString preparedFilm_;  // the film after the current one, made ready
+    std::unique_ptr<SamplePrefetch> preparedSamples_;
+    bool prepareQueued_ = false;
 };
 
 // Process-wide choices the window's panes depend on; before the application object.

@@ -73,7 +73,7 @@ public:
 
     // Without an engine the pane makes its libmpv one.
     explicit FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine = nullptr,
-                       QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
+                      QWidget* parent = nullptr, Environment environment = DefaultEnvironment());
     ~FilmView() override;
 
     // Opens the film in the engine and starts playing it; false (after a message box
@@ -81,6 +81,9 @@ public:
     bool OpenFilm(const QString& path);
     // Lets go of the film: nothing is shown or played until the next OpenFilm.
     void CloseFilm();
+    // The film that follows the current one (empty: none): made ready while this one plays,
+    // so that at the end it takes over from the last frame without a rewind between.
+    void PrepareNextFilm(const QString& path);
     QString GetDurationText();
     int GetDurationSeconds();
     QString GetResolutionText();
@@ -168,6 +171,7 @@ private:
     QString playText_;
     QString pauseText_;
     int durationSeconds_ = 0;
+    int opens_ = 0;  // OpenFilm calls, to tell whether an end led to another film
     QString durationText_ = "00:00:00";
     QFont positionFont_;
 

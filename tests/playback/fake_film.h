@@ -24,6 +24,7 @@ struct FakeEngine : FilmEngine {
     QSize videoSize{1280, 720};
     QByteArray frameBytes = "BM-new-frame";
     bool fullScreen = false;
+    QString prepared;  // the film made ready for the next Open
 
     // Record.
     QStringList calls;
@@ -34,6 +35,8 @@ struct FakeEngine : FilmEngine {
     void SetEventSink(EventSink s) override { sink = std::move(s); }
     bool Open(const QString& path, QWidget*) override {
         calls << "Open " + path;
+        if (!prepared.isEmpty()) calls << (path == prepared ? "Adopt " : "Drop ") + prepared;
+        prepared.clear();
         hasFilm = openSucceeds && !refused.contains(path);
         state = Stopped;
         position = 0.0;
@@ -42,6 +45,7 @@ struct FakeEngine : FilmEngine {
     bool Close() override {
         calls << "Close";
         hasFilm = false;
+        prepared.clear();
         return true;
     }
     bool Run() override {
@@ -101,6 +105,11 @@ struct FakeEngine : FilmEngine {
         fullScreen = !fullScreen;
     }
     bool IsFullScreen() override { return fullScreen; }
+    void PrepareNext(const QString& path) override {
+        if (path != prepared) calls << "PrepareNext " + path;
+        prepared = path;
+    }
+    QString PreparedFilm() const override { return prepared; }
     bool SaveCurrentImage(const QString& path) override {
         calls << "SaveCurrentImage";
         QFile file(path);
