@@ -328,8 +328,7 @@ TEST_F(FilmPlayerTest, APreparedFilmOpensWithItsFirstFrameAlreadyDrawn) {
     ASSERT_TRUE(player.Prepare(film, &owner()));
     ASSERT_TRUE(pumpUntil([&] { return player.videoWidget()->hasFrame(); }));
     EXPECT_FALSE(player.videoWidget()->isVisible());
-    EXPECT_EQ(player.videoWidget()->picture().size(),
-              owner().size() * owner().devicePixelRatioF());
+    EXPECT_EQ(player.videoWidget()->picture().size(), owner().size() * owner().devicePixelRatioF());
     EXPECT_TRUE(recorder_.codes.empty());
 
     // Adopted, it shows that frame at once and plays to its end as any film.
