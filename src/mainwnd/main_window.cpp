@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -32,10 +33,12 @@
 #include "extract/film_samples.h"
 #include "filelist/film_list_pane.h"
 #include "filelist/film_row_texts.h"
+#include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
 #include "mainwnd/display_check.h"
 #include "mainwnd/film_duration_queue.h"
 #include "mainwnd/main_geometry.h"
+#include "mainwnd/sample_prefetch.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
 #include "map/browser_view.h"
@@ -132,6 +135,8 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
 MainWindow::~MainWindow() {
     // The panes go first, while the window they call as their host is still whole.
     delete paneFrame_;
+    filmView_ = nullptr;
+    filmList_ = nullptr;
 }
 
 void MainWindow::buildMenu() {
@@ -228,6 +233,21 @@ void MainWindow::buildPanes() {
                     times.insert(it.key(), QString::fromStdString(ClockText(WholeSeconds(*it))));
                 filmList_->FillTimes(times);
             });
+    // Rows added, deleted or sorted may change which film comes next: once the change is
+    // over, the one made ready is checked.
+    const auto listChanged = [this] {
+        if (std::exchange(prepareQueued_, true)) return;
+        QTimer::singleShot(0, this, [this] {
+            prepareQueued_ = false;
+            prepareNextFilm();
+        });
+    };
+    QAbstractItemModel* rows = filmList_->List().model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, listChanged);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, listChanged);
+    connect(rows, &QAbstractItemModel::rowsMoved, this, listChanged);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, listChanged);
+    connect(rows, &QAbstractItemModel::modelReset, this, listChanged);
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -469,6 +489,7 @@ void MainWindow::PlayFile(const QString& path) {
         if (film.isEmpty() && !opened && playingThrough_)
             film = filmList_->NeighbourPath(currentFilm_, 1);
     }
+    prepareNextFilm();
 }
 
 void MainWindow::resetInstruments() {
@@ -507,11 +528,7 @@ bool MainWindow::LoadCurrentFilm() {
     StopSync();
     resetInstruments();
 
-    const LocatorMessageSink sink = [this](const std::string& message) {
-        ShowMessage(QString::fromStdString(message));
-    };
-    FilmSamples film = LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink,
-                                       options_.locators);
+    FilmSamples film = takeSamples();
     const int provider = MapProvider();
     LineChart& chart = instrumentView_->Chart();
     SpeedDial& speed = instrumentView_->Speedometer();
@@ -562,6 +579,39 @@ bool MainWindow::LoadCurrentFilm() {
     // The instruments started before the first sample: they show second 0 from the start.
     if (opened) FollowFilm();
     return opened;
+}
+
+FilmSamples MainWindow::takeSamples() {
+    const LocatorMessageSink sink = [this](const std::string& message) {
+        ShowMessage(QString::fromStdString(message));
+    };
+    std::unique_ptr<SamplePrefetch> prepared = std::move(preparedSamples_);
+    const bool ready = prepared && preparedFilm_ == currentFilm_;
+    preparedFilm_.clear();
+    if (!ready) {
+        prepared.reset();
+        return LoadFilmSamples(std::filesystem::path(currentFilm_.toStdU16String()), sink,
+                               options_.locators);
+    }
+    std::vector<std::string> messages;
+    FilmSamples film = prepared->Take(messages);
+    // Shown where reading the records would have shown them.
+    for (const std::string& message : messages) sink(message);
+    return film;
+}
+
+void MainWindow::prepareNextFilm() {
+    // Not while a film loads: its end decides, and a film that did not open has no next.
+    if (loading_ || !filmView_ || !filmList_) return;
+    const bool playing = !currentFilm_.isEmpty() && filmView_->engine().GetVideoSize();
+    const QString next = playing ? filmList_->NeighbourPath(currentFilm_, 1) : QString();
+    if (next == preparedFilm_) return;
+    preparedSamples_.reset();
+    preparedFilm_ = next;
+    if (!next.isEmpty())
+        preparedSamples_ = std::make_unique<SamplePrefetch>(
+            std::filesystem::path(next.toStdU16String()), options_.locators);
+    filmView_->PrepareNextFilm(next);
 }
 
 void MainWindow::ResumeSync(const QString& position) {
@@ -674,6 +724,8 @@ void MainWindow::StopInstrumentTimers() {
 }
 
 void MainWindow::CloseFilm() {
+    preparedSamples_.reset();
+    preparedFilm_.clear();
     filmView_->CloseFilm();
     StopSync();
     currentFilm_.clear();

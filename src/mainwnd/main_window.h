@@ -30,6 +30,7 @@ class FilmDurationQueue;
 class FilmListPane;
 class FilmView;
 class InstrumentPane;
+class SamplePrefetch;
 class TrackFeeder;
 
 class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
@@ -165,6 +166,12 @@ private:
     void toldMarker(int second, int periodMs, bool running);
     void readFilmStatus(const QString& path);
     void openCommandLine(const QStringList& arguments);
+    // The film after the current one in the list gets its records read and its playback made
+    // ready while the current one plays; whatever was ready for another film is dropped.
+    void prepareNextFilm();
+    // The current film's records: those read ahead when it was the one made ready (their
+    // locator messages shown now), else read here.
+    FilmSamples takeSamples();
     static void reportNotPlayed(const QString& film, const char* why);
     MainGeometry firstGeometry() const;
 
@@ -200,6 +207,9 @@ private:
     int markerPeriod_ = 0;
     bool markerRunning_ = false;
     QElapsedTimer markerClock_;
+    QString preparedFilm_;  // the film after the current one, made ready
+    std::unique_ptr<SamplePrefetch> preparedSamples_;
+    bool prepareQueued_ = false;
 };
 
 // Process-wide choices the window's panes depend on; before the application object.

@@ -47,6 +47,14 @@ public:
     virtual void ToggleFullScreen(QWidget* drain) = 0;
     virtual bool IsFullScreen() = 0;
     virtual bool SaveCurrentImage(const QString& path) = 0;
+
+    // The film Open is expected to be given next (the next of a list): made ready out of
+    // sight while the current one plays, so that its Open shows the first frame at once,
+    // taking over from the last frame of the current film. Open of any other film, Close and
+    // an empty path drop it. Engines that cannot prepare ignore it.
+    virtual void PrepareNext(const QString& path) { (void)path; }
+    // The film made ready, or empty.
+    virtual QString PreparedFilm() const { return {}; }
 };
 
 }  // namespace tesmira

@@ -205,6 +205,34 @@ void FilmPlayer::ensureVideo() {
 
 bool FilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     Close();
+    if (!startLoad(path)) {
+        reportOpenFailure();
+        return false;
+    }
+    return finishOpen(owner, notify, false);
+}
+
+bool FilmPlayer::Prepare(const QString& path, QWidget* owner) {
+    Close();
+    if (!startLoad(path)) return false;
+    if (video_ && owner) {
+        // Out of the window until Adopt, but already at the picture's size, so that the
+        // first frame is ready to be painted as it is.
+        video_->setGeometry(owner->rect());
+        video_->setRenderHidden(true);
+    }
+    return true;
+}
+
+bool FilmPlayer::Adopt(QWidget* owner, QObject* notify) {
+    if (entryId_ < 0) {
+        reportOpenFailure();
+        return false;
+    }
+    return finishOpen(owner, notify, true);
+}
+
+bool FilmPlayer::startLoad(const QString& path) {
     if (!ensureHandle()) return false;
     ensureVideo();
 
@@ -214,12 +242,13 @@ bool FilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     std::int64_t entry = -1;
     setFlag("pause", true);
     if (mpv_command_ret(handle_.get(), load, &result.node) < 0 ||
-        !mapInt(result.node, "playlist_entry_id", entry)) {
-        reportOpenFailure();
+        !mapInt(result.node, "playlist_entry_id", entry))
         return false;
-    }
     entryId_ = entry;
+    return true;
+}
 
+bool FilmPlayer::finishOpen(QWidget* owner, QObject* notify, bool keepPicture) {
     // Wait here until the film is loaded or refused, so that failure is known synchronously.
     // Events are pumped through the normal handler, which also ignores the earlier film's.
     QElapsedTimer timer;
@@ -246,10 +275,13 @@ bool FilmPlayer::Open(const QString& path, QWidget* owner, QObject* notify) {
     owner_ = owner;
     notify_ = notify;
     if (video_ && owner) {
-        video_->clearPicture();
+        // A prepared film keeps the frame it has drawn already.
+        if (!keepPicture) video_->clearPicture();
         video_->setParent(owner);
         video_->setMessageDrain(nullptr);
         video_->setGeometry(owner->rect());
+        video_->setRenderHidden(false);
+        video_->raise();
         video_->setVisible(hasVideo_);
     }
     return true;
@@ -269,6 +301,7 @@ bool FilmPlayer::Close() {
     fullScreen_ = false;
     if (video_) {
         video_->hide();
+        video_->setRenderHidden(false);
         leaveFullScreenState();
         video_->setMessageDrain(nullptr);
         if (video_->parentWidget() || video_->isWindow()) video_->setParent(nullptr);

@@ -56,6 +56,15 @@ public:
     // Safe when nothing is open. Always true.
     bool Close();
 
+    // Closes the current film and starts loading `path` paused, without waiting and without
+    // showing it: its first frame is drawn, out of sight, at the size of `owner`. Adopt then
+    // opens it as Open would, at once when the load is done. False when mpv refuses the film
+    // outright (nothing reported; Adopt reports it).
+    bool Prepare(const QString& path, QWidget* owner);
+    // Finishes the open Prepare started (waiting for the load as Open does) and shows the
+    // first frame in `owner`, with no black picture between. On failure as Open.
+    bool Adopt(QWidget* owner, QObject* notify);
+
     // Each fails without an open film and succeeds at once when already in its state.
     bool Run();
     bool Pause();
@@ -129,6 +138,9 @@ private:
     static void onWakeup(void* context);
     bool ensureHandle();
     void ensureVideo();
+    // The two halves of Open: mpv is told to load the film, then the load is waited for.
+    bool startLoad(const QString& path);
+    bool finishOpen(QWidget* owner, QObject* notify, bool keepPicture);
     void drainEvents();
     void handleEvent(const mpv_event& event);
     void onEofReached();

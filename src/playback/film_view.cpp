@@ -235,6 +235,7 @@ void FilmView::showNoFilm() {
 }
 
 bool FilmView::OpenFilm(const QString& path) {
+    ++opens_;
     videoArea_->setPictureId(kIdlePictureId);
     videoArea_->update();
 
@@ -290,6 +291,10 @@ void FilmView::CloseFilm() {
         QString::fromStdU16String(FilmWindowTitle(mainWindow->windowTitle().toStdU16String(), u""))
             .chopped(3));
     update();
+}
+
+void FilmView::PrepareNextFilm(const QString& path) {
+    engine_->PrepareNext(path);
 }
 
 QString FilmView::GetDurationText() {
@@ -496,6 +501,16 @@ void FilmView::SetSpeed(std::size_t index) {
 
 void FilmView::OnGraphEvent(long code) {
     if (code == 1) {
+        // With the next film ready, the ended one stays on its last frame until the next
+        // takes over; rewound, its first frame would show for a moment in between. Only when
+        // nothing else opens after all is it rewound and stopped as usual.
+        const bool handingOver = !engine_->PreparedFilm().isEmpty();
+        if (handingOver) {
+            const int opens = opens_;
+            stopRefresh();
+            host_.PlayNextFilm();
+            if (opens_ != opens) return;
+        }
         engine_->SetPosition(0.0);
         engine_->Stop();
         playPause_->setText(playText_);
@@ -504,7 +519,7 @@ void FilmView::OnGraphEvent(long code) {
         stopRefresh();
         showSecondAfterStop();
         update();
-        host_.PlayNextFilm();
+        if (!handingOver) host_.PlayNextFilm();
     } else if (code == 3) {
         ShowMessage("Error");
     }

@@ -82,6 +82,9 @@ public:
     bool OpenFilm(const QString& path);
     // Lets go of the film: nothing is shown or played until the next OpenFilm.
     void CloseFilm();
+    // The film that follows the current one (empty: none): made ready while this one plays,
+    // so that at the end it takes over from the last frame without a rewind between.
+    void PrepareNextFilm(const QString& path);
     QString GetDurationText();
     int GetDurationSeconds();
     QString GetResolutionText();
@@ -183,6 +186,7 @@ private:
     int durationSeconds_ = 0;
     std::size_t speedIndex_ = kNormalSpeed;
     int shownSecond_ = -1;
+    int opens_ = 0;  // OpenFilm calls, to tell whether an end led to another film
     QString durationText_ = "00:00:00";
     QFont positionFont_;
 

@@ -104,6 +104,16 @@ void VideoWidget::clearPicture() {
     update();
 }
 
+void VideoWidget::setRenderHidden(bool render) {
+    {
+        std::lock_guard lock(mutex_);
+        if (renderHidden_ == render) return;
+        renderHidden_ = render;
+    }
+    publishTarget();
+    requestRedraw();
+}
+
 bool VideoWidget::hasFrame() const {
     std::lock_guard lock(mutex_);
     return hasFrame_;
@@ -143,7 +153,7 @@ void VideoWidget::publishTarget() {
     std::lock_guard lock(mutex_);
     target_ = deviceSize();
     targetRatio_ = devicePixelRatioF();
-    visible_ = isVisible();
+    visible_ = isVisible() || renderHidden_;
 }
 
 void VideoWidget::renderLoop() {
@@ -256,7 +266,7 @@ void VideoWidget::showEvent(QShowEvent* event) {
 void VideoWidget::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     std::lock_guard lock(mutex_);
-    visible_ = false;
+    visible_ = renderHidden_;
 }
 
 bool VideoWidget::forwardToDrain(QEvent* event) {

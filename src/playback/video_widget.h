@@ -35,6 +35,9 @@ public:
 
     // Forgets the last frame and paints black until the next one.
     void clearPicture();
+    // Frames are drawn at the widget's size even while it is hidden, so that showing it
+    // paints the current frame at once (a film made ready out of sight).
+    void setRenderHidden(bool render);
 
     // Target for input that nobody handles while the widget is a top-level window.
     void setMessageDrain(QWidget* drain) { drain_ = drain; }
@@ -101,6 +104,7 @@ private:
     bool frameAnnounced_ = false;
     bool redraw_ = false;
     bool visible_ = false;
+    bool renderHidden_ = false;
     QSize target_;
     qreal targetRatio_ = 1.0;
     std::uint64_t generation_ = 0;  // counts clearPicture calls; older renders are dropped

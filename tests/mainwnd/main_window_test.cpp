@@ -45,6 +45,7 @@
 #include "playback/fake_film.h"
 #include "playback/film_view.h"
 #include "playback/play_speeds.h"
+#include "playback/video_widget.h"
 #include "support/test_films.h"
 #include "widgets/overlay_label.h"
 
@@ -75,7 +76,13 @@ public:
     QStringList chosen;
     QString chosenFolder;
     QStringList messages;
-    std::function<void()> whileShown;  // runs once, as if in the box's event loop
+    std::function<void()> whileShown;     // runs once, as if in the box's event loop
+    std::function<void()> afterNextFilm;  // right after each end of a film was handled
+
+    void PlayNextFilm() override {
+        MainWindow::PlayNextFilm();
+        if (afterNextFilm) afterNextFilm();
+    }
 
 protected:
     QStringList ChooseFilms() override { return chosen; }
@@ -142,14 +149,16 @@ protected:
     // The window with a scripted engine whose films last `duration` seconds; the
     // track goes to `page`; the map pane's check asks `checkHost` (the answering
     // provider when empty).
+    // A duration of 0 plays the films in the libmpv engine.
     Window& make(int duration = 120, const std::string& checkHost = {}) {
         MainWindow::Options options;
-        options.makeEngine = [this, duration] {
-            auto made = std::make_unique<FakeEngine>();
-            made->duration = duration;
-            engine = made.get();
-            return made;
-        };
+        if (duration > 0)
+            options.makeEngine = [this, duration] {
+                auto made = std::make_unique<FakeEngine>();
+                made->duration = duration;
+                engine = made.get();
+                return made;
+            };
         options.mapPage = &page;
         const std::string host = checkHost.empty() ? provider.host() : checkHost;
         options.mapCheckHosts = {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}};
@@ -488,10 +497,11 @@ TEST_F(MainWindowTest, TheTripGoesOnPastAMissingAndADamagedFilm) {
 }
 
 TEST_F(MainWindowTest, TheEndOfAFilmDuringALoadStartsNoSecondLoad) {
-    bool failing = false;
-    locators.type50 = [&failing](const std::filesystem::path& film,
-                                 std::vector<VIDEO_GPS_RECORD_T>& records) -> bool {
-        if (failing) throw std::bad_alloc();
+    // b's locator fails (read ahead on another thread while a plays); its box shows when b
+    // loads.
+    locators.type50 = [](const std::filesystem::path& film,
+                         std::vector<VIDEO_GPS_RECORD_T>& records) -> bool {
+        if (film.filename() == "b.MP4") throw std::bad_alloc();
         return LocateType50(film, records);
     };
     Window& w = make(20);
@@ -501,9 +511,9 @@ TEST_F(MainWindowTest, TheEndOfAFilmDuringALoadStartsNoSecondLoad) {
     const QString c = CopyFilm(Type60Film(20), films.path(), "c.MP4");
     w.OpenFilms({a, b, c});
     ASSERT_EQ(w.CurrentFilm(), a);
+    EXPECT_TRUE(w.messages.isEmpty());
 
     // The user picks b; its locator's box is up when a's end arrives.
-    failing = true;
     w.whileShown = [&] { w.filmView()->OnGraphEvent(1); };
     engine->calls.clear();
     list().List().SelectItem(1);
@@ -512,6 +522,139 @@ TEST_F(MainWindowTest, TheEndOfAFilmDuringALoadStartsNoSecondLoad) {
     EXPECT_EQ(w.CurrentFilm(), b);
     EXPECT_EQ(engine->calls.filter("Open"), QStringList{"Open " + b});
     EXPECT_EQ(list().List().GetFirstSelectedItem(), 1);
+}
+
+// The pictures in the film pane's video area that are on screen.
+QList<VideoWidget*> ShownPictures(MainWindow& w) {
+    QList<VideoWidget*> shown;
+    for (VideoWidget* picture :
+         w.filmView()->control(FilmView::kVideoAreaId)->findChildren<VideoWidget*>())
+        if (picture->isVisible()) shown << picture;
+    return shown;
+}
+
+TEST_F(MainWindowTest, TheNextFilmTakesOverFromTheLastFrameWithItsRecords) {
+    // Three real films of 3, 4 and 3 seconds (one record a second), listed in that order.
+    const auto filmOf = [](double seconds) {
+        tf::TestFilmOptions options;
+        options.durationSeconds = seconds;
+        return tf::MakeTestFilm(options);
+    };
+    const QString a = CopyFilm(filmOf(3.0), films.path(), "a.MP4");
+    const QString b = CopyFilm(filmOf(4.0), films.path(), "b.MP4");
+    const QString c = CopyFilm(filmOf(3.0), films.path(), "c.MP4");
+    const QDateTime morning(QDate(2024, 5, 1), QTime(10, 0));
+    for (const QString& film : {a, b, c})
+        SetWritten(film, morning.addSecs(film == a ? 0 : film == b ? 60 : 120));
+    Window& w = make(0);
+    w.InitDialog({});
+
+    // What each end of a film left behind, at once, before any event was processed.
+    struct AfterEnd {
+        QString film;
+        bool pictureWithFrame;
+        std::size_t records;
+        std::size_t speedValues;
+        int selectedRow;
+    };
+    std::vector<AfterEnd> ends;
+    w.afterNextFilm = [&] {
+        const QList<VideoWidget*> shown = ShownPictures(w);
+        ends.push_back({w.CurrentFilm(), shown.size() == 1 && shown.front()->hasFrame(),
+                        w.SyncRecords().size(), dials().Speedometer().ValueCount(),
+                        list().List().GetFirstSelectedItem()});
+    };
+    w.OpenFilms({a, b, c});
+    ASSERT_EQ(w.CurrentFilm(), a);
+    EXPECT_EQ(w.filmView()->engine().PreparedFilm(), b);
+    ASSERT_TRUE(maptest::WaitFor([&] { return ends.size() == 3; }, 30000));
+
+    // Each next film showed its first frame the moment it took over, with its own records.
+    const AfterEnd expected[] = {{b, true, 4, 4, 1}, {c, true, 3, 3, 2}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(ends[i].film, expected[i].film);
+        EXPECT_TRUE(ends[i].pictureWithFrame) << "hand-over " << i + 1;
+        EXPECT_EQ(ends[i].records, expected[i].records);
+        EXPECT_EQ(ends[i].speedValues, expected[i].speedValues);
+        EXPECT_EQ(ends[i].selectedRow, expected[i].selectedRow);
+    }
+    // The last film stops, rewound, and nothing was made ready after it.
+    EXPECT_EQ(ends[2].film, c);
+    FilmEngine& engine = w.filmView()->engine();
+    EXPECT_EQ(engine.GetState(), std::optional<int>(FilmEngine::Stopped));
+    EXPECT_EQ(engine.GetPosition(), std::optional<double>(0.0));
+    EXPECT_EQ(engine.PreparedFilm(), "");
+}
+
+TEST_F(MainWindowTest, TheFilmMadeReadyFollowsChangesOfTheList) {
+    Window& w = make(20);
+    w.InitDialog({});
+    QStringList four;
+    const QDateTime morning(QDate(2024, 5, 1), QTime(10, 0));
+    for (const char* name : {"a.MP4", "b.MP4", "c.MP4", "d.MP4"}) {
+        four << CopyFilm(Type60Film(20), films.path(), name);
+        SetWritten(four.last(), morning.addSecs(60 * four.size()));
+    }
+    const QString &a = four[0], &b = four[1], &c = four[2], &d = four[3];
+    const struct {
+        const char* change;
+        std::function<void()> act;
+        QString playing;
+        QString ready;  // made ready afterwards; empty: the playing film is the last
+    } cases[] = {
+        {"next film deleted",
+         [&] {
+             list().List().SelectItem(1);
+             list().OnDelete();
+         },
+         a, c},
+        {"another film chosen",
+         [&] {
+             list().List().SelectItem(2);
+             list().OnDblClick();
+         },
+         c, d},
+        {"list sorted backwards",
+         [&] {
+             list().List().OnColumnClick(FilmListPane::kNameColumn);
+             list().List().OnColumnClick(FilmListPane::kNameColumn);
+         },
+         a, QString()},
+    };
+    for (const auto& change : cases) {
+        SCOPED_TRACE(change.change);
+        list().OnDeleteAll();
+        w.OpenFilms(four);
+        ASSERT_EQ(w.CurrentFilm(), a);
+        ASSERT_EQ(engine->prepared, b);
+        change.act();
+        QApplication::processEvents();
+        EXPECT_EQ(w.CurrentFilm(), change.playing);
+        EXPECT_EQ(engine->prepared, change.ready);
+
+        // The end hands over to the film made ready, or rewinds and stops the film when
+        // none is.
+        engine->calls.clear();
+        page.calls.clear();
+        w.filmView()->OnGraphEvent(1);
+        if (change.ready.isEmpty()) {
+            EXPECT_EQ(w.CurrentFilm(), change.playing);
+            EXPECT_EQ(engine->calls.filter("Open").size(), 0);
+            EXPECT_TRUE(engine->calls.contains("Stop"));
+            EXPECT_EQ(engine->position, 0.0);
+        } else {
+            EXPECT_EQ(w.CurrentFilm(), change.ready);
+            // No rewind of the ended film; the new one in the order of any load.
+            EXPECT_EQ(engine->calls.mid(0, 2),
+                      (QStringList{"Open " + change.ready, "Adopt " + change.ready}));
+            EXPECT_EQ(page.calls.first(), "stop()");
+            EXPECT_EQ(page.count("path_plot("), 20);
+            EXPECT_EQ(page.calls.last(), "play(0,1000)");
+            EXPECT_EQ(w.SyncRecords().size(), 20u);
+        }
+    }
+    (void)b;
+    (void)d;
 }
 
 TEST_F(MainWindowTest, TheOpenDialogOffersAllFilmsFirst) {

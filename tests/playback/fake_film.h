@@ -25,6 +25,7 @@ struct FakeEngine : FilmEngine {
     QByteArray frameBytes = "BM-new-frame";
     bool fullScreen = false;
     double speed = 1.0;
+    QString prepared;  // the film made ready for the next Open
 
     // Record.
     QStringList calls;
@@ -35,6 +36,8 @@ struct FakeEngine : FilmEngine {
     void SetEventSink(EventSink s) override { sink = std::move(s); }
     bool Open(const QString& path, QWidget*) override {
         calls << "Open " + path;
+        if (!prepared.isEmpty()) calls << (path == prepared ? "Adopt " : "Drop ") + prepared;
+        prepared.clear();
         hasFilm = openSucceeds && !refused.contains(path);
         state = Stopped;
         position = 0.0;
@@ -44,6 +47,7 @@ struct FakeEngine : FilmEngine {
     bool Close() override {
         calls << "Close";
         hasFilm = false;
+        prepared.clear();
         return true;
     }
     bool Run() override {
@@ -107,6 +111,11 @@ struct FakeEngine : FilmEngine {
         speed = factor;
         return true;
     }
+    void PrepareNext(const QString& path) override {
+        if (path != prepared) calls << "PrepareNext " + path;
+        prepared = path;
+    }
+    QString PreparedFilm() const override { return prepared; }
     bool SaveCurrentImage(const QString& path) override {
         calls << "SaveCurrentImage";
         QFile file(path);

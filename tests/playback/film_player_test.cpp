@@ -311,6 +311,43 @@ TEST_F(FilmPlayerTest, NonFilmFailsWithTheDebugLine) {
     EXPECT_TRUE(player.Open(film, &owner(), &recorder_));
 }
 
+TEST_F(FilmPlayerTest, APreparedFilmOpensWithItsFirstFrameAlreadyDrawn) {
+    const QString film = test::patternFilm(1.5);
+    ASSERT_FALSE(film.isEmpty());
+    QTemporaryDir dir;
+    const QString letter = dir.filePath("letter.mp4");
+    {
+        QFile f(letter);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Dear reader,\nthis is no film at all.\n");
+    }
+    owner().show();
+    FilmPlayer player;
+
+    // Loaded and drawn at the owner's size out of sight, with nobody waiting for it.
+    ASSERT_TRUE(player.Prepare(film, &owner()));
+    ASSERT_TRUE(pumpUntil([&] { return player.videoWidget()->hasFrame(); }));
+    EXPECT_FALSE(player.videoWidget()->isVisible());
+    EXPECT_EQ(player.videoWidget()->picture().size(), owner().size() * owner().devicePixelRatioF());
+    EXPECT_TRUE(recorder_.codes.empty());
+
+    // Adopted, it shows that frame at once and plays to its end as any film.
+    ASSERT_TRUE(player.Adopt(&owner(), &recorder_));
+    EXPECT_TRUE(player.videoWidget()->isVisible());
+    EXPECT_TRUE(player.videoWidget()->hasFrame());
+    EXPECT_EQ(state(player), FilmPlayer::kStopped);
+    ASSERT_TRUE(player.Run());
+    EXPECT_TRUE(pumpUntil([&] { return !recorder_.codes.empty(); }));
+    EXPECT_EQ(recorder_.codes, std::vector<int>{FilmPlayerEvent::kComplete});
+
+    // A prepared file that is no film fails where it is adopted, as Open would.
+    ASSERT_TRUE(player.Prepare(letter, &owner()));
+    StdoutCapture capture;
+    EXPECT_FALSE(player.Adopt(&owner(), &recorder_));
+    EXPECT_EQ(capture.finish(), "RenderFile failed 282\r\n\n");
+    EXPECT_FALSE(player.Run());
+}
+
 TEST_F(FilmPlayerTest, VolumeScaleMapsDecibelsOntoCubicPercent) {
     EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(0), 100.0);
     EXPECT_DOUBLE_EQ(FilmPlayer::volumeToMpv(500), 100.0);
