@@ -130,7 +130,7 @@ std::filesystem::path Type60Film(std::size_t records) {
     options.placement = tf::RecordPlacement::Type60;
     options.withAudio = false;
     options.rows = tf::GenerateTrack(records);
-    (*options.rows)[5].status = 'V';  // one second without a fix
+    if (records > 5) (*options.rows)[5].status = 'V';  // one second without a fix
     return tf::MakeTestFilm(options);
 }
 
