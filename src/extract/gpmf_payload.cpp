@@ -242,17 +242,41 @@ private:
 
     void accel(const Scope& scope, char type, const uint8_t* data, std::size_t structSize,
                std::size_t repeat) {
+        // Hundreds of samples a second: read in place, no per-sample allocation.
+        const std::size_t n = typeSize(type);
+        if (n == 0 || 3 * n > structSize) return;
+        std::array<double, 3> divisor{};
+        for (std::size_t a = 0; a < 3; ++a) {
+            divisor[a] = scope.scal.empty()       ? 1.0
+                         : scope.scal.size() == 1 ? scope.scal[0]
+                         : a < scope.scal.size()  ? scope.scal[a]
+                                                  : 0.0;
+            if (divisor[a] == 0 || !std::isfinite(divisor[a])) return;
+        }
         std::array<double, 3> sum{};
         std::size_t count = 0;
-        for (std::size_t r = 0; r < repeat; ++r) {
-            const auto v =
-                sampleValues(data + r * structSize, structSize, type, scope.complexTypes);
-            if (v.size() < 3) return;
-            std::array<double, 3> s{};
-            for (std::size_t a = 0; a < 3; ++a) s[a] = scaled(v, scope.scal, a);
-            if (!std::isfinite(s[0]) || !std::isfinite(s[1]) || !std::isfinite(s[2])) continue;
-            for (std::size_t a = 0; a < 3; ++a) sum[a] += s[a];
-            ++count;
+        if (type == 's') {
+            // The usual case (16-bit samples): integer sums, exact and quick.
+            std::array<int64_t, 3> whole{};
+            for (std::size_t r = 0; r < repeat; ++r) {
+                const uint8_t* sample = data + r * structSize;
+                for (std::size_t a = 0; a < 3; ++a) {
+                    whole[a] += static_cast<int16_t>(
+                        static_cast<uint16_t>(sample[2 * a] << 8 | sample[2 * a + 1]));
+                }
+            }
+            for (std::size_t a = 0; a < 3; ++a) sum[a] = static_cast<double>(whole[a]) / divisor[a];
+            count = repeat;
+        } else {
+            for (std::size_t r = 0; r < repeat; ++r) {
+                const uint8_t* sample = data + r * structSize;
+                std::array<double, 3> v{};
+                for (std::size_t a = 0; a < 3; ++a)
+                    v[a] = element(sample + a * n, type) / divisor[a];
+                if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) continue;
+                for (std::size_t a = 0; a < 3; ++a) sum[a] += v[a];
+                ++count;
+            }
         }
         if (count == 0) return;
         // Stored in the order ORIN names (lower case: negated); GoPro's own
