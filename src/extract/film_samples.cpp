@@ -71,6 +71,22 @@ std::optional<SourceSamples> logSource(const std::filesystem::path& film, LogKin
     return samples;
 }
 
+// The sources behind the embedded kinds, in a fixed order.
+std::optional<FilmSamples> otherSources(const std::filesystem::path& film,
+                                        const FilmLocators& locators) {
+    if (auto gpmf = LoadGpmfSource(film)) return fromSource(RecordSource::Gpmf, std::move(*gpmf));
+    const LocatorMessageSink note = locators.note ? locators.note : [](const std::string& m) {
+        std::fprintf(stderr, "tesmira: note: %s\n", m.c_str());
+    };
+    if (auto gpx = logSource(film, LogKind::Gpx, note)) {
+        return fromSource(RecordSource::Gpx, std::move(*gpx));
+    }
+    if (auto nmea = logSource(film, LogKind::Nmea, note)) {
+        return fromSource(RecordSource::Nmea, std::move(*nmea));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string_view RecordSourceName(RecordSource source) {
@@ -118,6 +134,11 @@ FilmSamples LoadFilmSamples(const std::filesystem::path& film,
         result.integrityPassed = passed;
         result.hasSamples = passed >= 3;
         result.records = std::move(records);
+        // Sound that merely looks like a type-50 record (a GoPro film's, say)
+        // must not hide the film's own telemetry or log; type 60 stays untried.
+        if (!result.hasSamples) {
+            if (auto other = otherSources(film, locators)) return std::move(*other);
+        }
         return result;
     }
 

@@ -52,8 +52,9 @@ struct FilmLocators {
     LocatorMessageSink note = nullptr;
 };
 
-// Type 50, else type 60; only when neither gives records, GoPro telemetry,
-// then a .gpx, then a .nmea log beside the film.
+// Type 50, else type 60; only when neither gives records (or the type-50
+// records are too few to pass), GoPro telemetry, then a .gpx, then a .nmea log
+// beside the film.
 FilmSamples LoadFilmSamples(const std::filesystem::path& film,
                             const LocatorMessageSink& showMessage, const FilmLocators& locators);
 

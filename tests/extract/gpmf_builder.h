@@ -110,9 +110,17 @@ inline Bytes MovieHeaderBox(uint32_t created1904, uint32_t timescale, uint32_t d
     return Box("mvhd", p);
 }
 
-inline Bytes GpmfFilm(const std::vector<Bytes>& payloads) {
+// With a sound record, a sound track's one chunk starts the media data and
+// the record lies 65584 bytes into it, where a type-50 film has its record.
+inline Bytes GpmfFilm(const std::vector<Bytes>& payloads, const Bytes& soundRecord = {}) {
     const uint64_t mdatStart = Ftyp().size();
     Bytes media;
+    Bytes soundTrak;
+    if (!soundRecord.empty()) {
+        media.assign(65584, 0x21);
+        media.insert(media.end(), soundRecord.begin(), soundRecord.end());
+        soundTrak = Trak("soun", Stco({static_cast<uint32_t>(mdatStart + 8)}));
+    }
     std::vector<uint32_t> offsets, sizes;
     for (const Bytes& p : payloads) {
         offsets.push_back(static_cast<uint32_t>(mdatStart + 8 + media.size()));
@@ -136,8 +144,9 @@ inline Bytes GpmfFilm(const std::vector<Bytes>& payloads) {
     const Bytes trak =
         Box("trak", Box("mdia", Cat({Hdlr("meta"), Box("minf", Box("stbl", stbl))})));
     const auto seconds = static_cast<uint32_t>(payloads.size());
-    return Cat({Ftyp(), Box("mdat", media),
-                Box("moov", Cat({MovieHeaderBox(3848000000u, 1000, seconds * 1000), trak}))});
+    return Cat(
+        {Ftyp(), Box("mdat", media),
+         Box("moov", Cat({MovieHeaderBox(3848000000u, 1000, seconds * 1000), soundTrak, trak}))});
 }
 
 }  // namespace tesmira::test
