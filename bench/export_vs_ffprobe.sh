@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Whole-process timing: `tesmira --export json` on a one-hour film (3600 records)
-# of each type against `ffprobe -v error -show_format` on the same file, warm cache.
+# of each type (type 50, type 60, and GoPro-style GPMF telemetry with GPS5 at
+# 18 Hz and ACCL at 200 Hz in a "gpmd" track) against `ffprobe -v error -show_format` on the same file, warm cache.
 # Usage: bench/export_vs_ffprobe.sh [BUILD_DIR] [WORK_DIR]
 # Needs ffmpeg, ffprobe, hyperfine and a build with tesmira and tesmira-filmwriter.
 set -euo pipefail
@@ -43,10 +44,10 @@ make_input() {  # $1 output, $2 "audio" or "video"
     ffmpeg -nostdin -v error -y "${args[@]}" -f mov "$1.tmp"
     mv "$1.tmp" "$1"
 }
-make_film() {  # $1 type, $2 input
+make_film() {  # $1 type, $2 input, further arguments go to the writer
     local out="$WORK/hour-type$1.MOV"
     if [ ! -s "$out" ] || [ "$out" -ot "$WRITER" ]; then
-        "$WRITER" --track "$track" --input "$2" --output "$out.tmp" --type "$1" >&2
+        "$WRITER" --track "$track" --input "$2" --output "$out.tmp" --type "$1" "${@:3}" >&2
         mv "$out.tmp" "$out"
     fi
     echo "$out"
@@ -55,8 +56,9 @@ make_input "$WORK/input-audio.MOV" audio
 make_input "$WORK/input-video.MOV" video
 film50="$(make_film 50 "$WORK/input-audio.MOV")"
 film60="$(make_film 60 "$WORK/input-video.MOV")"
+filmgpmf="$(make_film gpmf "$WORK/input-video.MOV" --gpmf-gps-rate 18 --gpmf-accel-rate 200)"
 
-for film in "$film50" "$film60"; do
+for film in "$film50" "$film60" "$filmgpmf"; do
     count="$("$TESMIRA" --export json "$film" | grep -c '"index"')"
     if [ "$count" -ne "$SECONDS_LONG" ]; then
         echo "export_vs_ffprobe: $film gave $count samples, expected $SECONDS_LONG" >&2

@@ -65,10 +65,16 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
         return 1;
     }
 
+    FilmLocators withNotes = locators;
+    if (!withNotes.note) {
+        withNotes.note = [err](const std::string& message) {
+            std::fprintf(err, "tesmira: note: %s\n", message.c_str());
+        };
+    }
     const FilmSamples film = LoadFilmSamples(
         request.film,
         [err](const std::string& message) { std::fprintf(err, "tesmira: %s\n", message.c_str()); },
-        locators);
+        withNotes);
 
     TrackExportInput input;
     input.film = &film;

@@ -131,6 +131,12 @@ std::string ExportJson(const TrackExportInput& input) {
     out.reserve(512 + film.samples.size() * 360);
     out += "{\n  \"type\": ";
     AppendInt(out, static_cast<int>(film.type));
+    out += ",\n  \"source\": ";
+    if (const std::string_view source = RecordSourceName(film.source); source.empty()) {
+        out += "null";
+    } else {
+        AppendJsonString(out, source);
+    }
     out += ",\n  \"hasSamples\": ";
     out += film.hasSamples ? "true" : "false";
     out += ",\n  \"integrityPassed\": ";

@@ -43,7 +43,8 @@ struct TrackExportInput {
     std::string name;  // track and document name
 };
 
-// {"type": 50|60|0, "hasSamples": bool, "integrityPassed": count (type 50) or null,
+// {"type": 50|60|0, "source": "type50"|"type60"|"gpmf"|"gpx"|"nmea"|null, "hasSamples": bool,
+// "integrityPassed": count (type 50) or null,
 //  "samples": [{"index", "fix", "latitude", "longitude" (WGS-84, null without fix),
 //  "positionText", "speedKmh", "speedWholeKmh", "course", "gsensor": [x, y, z],
 //  "map": {"google": [lon, lat], "baidu": [lon, lat]}}, ...]}. Other tools read this

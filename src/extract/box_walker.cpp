@@ -106,4 +106,31 @@ std::optional<BoxHeader> BoxWalker::findTopLevel(FilmReader& reader, std::string
     return std::nullopt;
 }
 
+void ReadBoxContent(FilmReader& reader, const BoxHeader& box, uint64_t off, uint8_t* dst,
+                    std::size_t n) {
+    std::memset(dst, 0, n);
+    if (off >= box.contentSize()) return;
+    const uint64_t avail = std::min<uint64_t>(n, box.contentSize() - off);
+    reader.read(box.contentStart() + off, dst, static_cast<std::size_t>(avail));
+}
+
+std::vector<uint64_t> ReadBoxTable(FilmReader& reader, const BoxHeader& box, uint64_t countOff,
+                                   uint64_t tableOff, std::size_t entrySize,
+                                   std::size_t valueSize) {
+    if (box.contentSize() < tableOff) return {};
+    uint8_t countBytes[4];
+    ReadBoxContent(reader, box, countOff, countBytes, 4);
+    const uint64_t fits = (box.contentSize() - tableOff) / entrySize;
+    const uint64_t count = std::min<uint64_t>(ReadBE32(countBytes), fits);
+
+    std::vector<uint8_t> raw(static_cast<std::size_t>(count) * entrySize);
+    reader.read(box.contentStart() + tableOff, raw.data(), raw.size());
+    std::vector<uint64_t> values(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const uint8_t* p = raw.data() + i * entrySize;
+        values[i] = valueSize == 8 ? ReadBE64(p) : ReadBE32(p);
+    }
+    return values;
+}
+
 }  // namespace tesmira

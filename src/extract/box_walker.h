@@ -4,9 +4,11 @@
 // arithmetic, so any walk ends and never reads outside its parent.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "extract/film_reader.h"
 
@@ -66,5 +68,17 @@ private:
 // Big-endian helpers for box contents.
 uint32_t ReadBE32(const uint8_t* p);
 uint64_t ReadBE64(const uint8_t* p);
+
+// Reads n bytes of a box's content at offset off; what the box does not hold
+// reads as zero.
+void ReadBoxContent(FilmReader& reader, const BoxHeader& box, uint64_t off, uint8_t* dst,
+                    std::size_t n);
+
+// A table of big-endian entries of entrySize bytes, the first valueSize of
+// which are the value, starting at offset tableOff of the box content; the
+// entry count is read at countOff. The count is trusted only as far as the
+// box (already cut to its parent and the file) can hold the entries.
+std::vector<uint64_t> ReadBoxTable(FilmReader& reader, const BoxHeader& box, uint64_t countOff,
+                                   uint64_t tableOff, std::size_t entrySize, std::size_t valueSize);
 
 }  // namespace tesmira

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "extract/gps_record.h"
@@ -20,8 +21,16 @@ bool LocateType60(const std::filesystem::path& film, std::vector<VIDEO_GPS_RECOR
 // Shown to the user when a locator fails (UTF-8 text of the message box).
 using LocatorMessageSink = std::function<void(const std::string& message)>;
 
+// Where a film's samples came from: the two embedded record kinds, GoPro
+// telemetry, or a GPS log beside the film.
+enum class RecordSource { None, Type50, Type60, Gpmf, Gpx, Nmea };
+
+// "type50", "type60", "gpmf", "gpx", "nmea"; empty for None.
+std::string_view RecordSourceName(RecordSource source);
+
 struct FilmSamples {
-    FileType type = FileType::None;
+    FileType type = FileType::None;  // None for the sources other than type 50 and 60
+    RecordSource source = RecordSource::None;
     bool hasSamples = false;
     std::optional<uint16_t> integrityPassed;  // type 50 only
     std::vector<DerivedSample> samples;       // every record the chosen locator returned
@@ -38,8 +47,14 @@ using RecordLocator =
 struct FilmLocators {
     RecordLocator type50 = LocateType50;
     RecordLocator type60 = LocateType60;
+    // Notes about a source that was used all the same (a GPS log that does not
+    // overlap the film); standard error by default.
+    LocatorMessageSink note = nullptr;
 };
 
+// Type 50, else type 60; only when neither gives records (or the type-50
+// records are too few to pass), GoPro telemetry, then a .gpx, then a .nmea log
+// beside the film.
 FilmSamples LoadFilmSamples(const std::filesystem::path& film,
                             const LocatorMessageSink& showMessage, const FilmLocators& locators);
 

@@ -100,6 +100,37 @@ bool HasValidFix(const VIDEO_GPS_RECORD_T& record) {
     return record.status == 'A' || record.status == 'a';
 }
 
+namespace {
+
+// The display record holds at most 24 characters and the terminating zero;
+// a damaged record with enormous coordinates is cut there.
+void finishSample(DerivedSample& s, const std::string& text) {
+    const std::size_t n = std::min(text.size(), sizeof s.sync.positionText - 1);
+    std::memcpy(s.sync.positionText, text.data(), n);
+    s.sync.positionText[n] = '\0';
+    s.positionText.assign(s.sync.positionText, n);
+    s.sync.speedKmh = s.speedWholeKmh;
+    s.sync.speedKmhExact = s.speedKmh;
+}
+
+std::string positionText(bool south, double lat, bool west, double lon) {
+    std::string text;
+    text += south ? 'S' : 'N';
+    appendFixed6(text, lat);
+    text += west ? ",W" : ",E";
+    appendFixed6(text, lon);
+    return text;
+}
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kEarthRadius = 6371008.8;
+
+double radians(double deg) {
+    return deg * kPi / 180.0;
+}
+
+}  // namespace
+
 DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
     DerivedSample s;
     s.fixValid = HasValidFix(record);
@@ -114,11 +145,7 @@ DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
         const double lon = decimalDegrees(record.longitude);
         s.latitude = south ? -lat : lat;
         s.longitude = west ? -lon : lon;
-
-        text += south ? 'S' : 'N';
-        appendFixed6(text, lat);
-        text += west ? ",W" : ",E";
-        appendFixed6(text, lon);
+        text = positionText(south, lat, west, lon);
 
         s.speedKmh = type == FileType::Type60 ? record.speed * 1.852 : record.speed;
         s.speedWholeKmh = truncateToInt32(s.speedKmh);
@@ -126,16 +153,54 @@ DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
     } else {
         text = kNoFixPosition;
     }
-
-    // The display record holds at most 24 characters and the terminating zero;
-    // a damaged record with enormous coordinates is cut there.
-    const std::size_t n = std::min(text.size(), sizeof s.sync.positionText - 1);
-    std::memcpy(s.sync.positionText, text.data(), n);
-    s.sync.positionText[n] = '\0';
-    s.positionText.assign(s.sync.positionText, n);
-    s.sync.speedKmh = s.speedWholeKmh;
-    s.sync.speedKmhExact = s.speedKmh;
+    finishSample(s, text);
     return s;
+}
+
+int32_t ChartValueForG(double g) {
+    const double v = 2560000.0 + g * 1280000.0;
+    if (std::isnan(v)) return 2560000;
+    return static_cast<int32_t>(std::lround(std::clamp(v, 0.0, 5120000.0)));
+}
+
+DerivedSample DeriveDecimalSample(const DecimalFix& f) {
+    DerivedSample s;
+    s.fixValid = f.fix && std::isfinite(f.latitude) && std::isfinite(f.longitude);
+    for (std::size_t a = 0; a < 3; ++a) s.gsensor[a] = ChartValueForG(f.gsensorG[a]);
+    std::string text;
+    if (s.fixValid) {
+        s.latitude = f.latitude;
+        s.longitude = f.longitude;
+        text = positionText(f.latitude < 0, std::fabs(f.latitude), f.longitude < 0,
+                            std::fabs(f.longitude));
+        s.speedKmh = std::isfinite(f.speedKmh) ? f.speedKmh : 0.0;
+        s.speedWholeKmh = truncateToInt32(s.speedKmh);
+        s.course = std::isfinite(f.course) ? f.course : 0.0;
+    } else {
+        text = kNoFixPosition;
+    }
+    finishSample(s, text);
+    return s;
+}
+
+double BearingDegrees(double lat1, double lon1, double lat2, double lon2) {
+    const double p1 = radians(lat1);
+    const double p2 = radians(lat2);
+    const double dl = radians(lon2 - lon1);
+    const double y = std::sin(dl) * std::cos(p2);
+    const double x = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl);
+    double deg = std::atan2(y, x) * 180.0 / kPi;
+    if (deg < 0) deg += 360.0;
+    return deg >= 360.0 ? 0.0 : deg;
+}
+
+double DistanceMetres(double lat1, double lon1, double lat2, double lon2) {
+    const double dp = radians(lat2 - lat1);
+    const double dl = radians(lon2 - lon1);
+    const double a = std::sin(dp / 2) * std::sin(dp / 2) + std::cos(radians(lat1)) *
+                                                               std::cos(radians(lat2)) *
+                                                               std::sin(dl / 2) * std::sin(dl / 2);
+    return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, a)));
 }
 
 bool PassesIntegrityCheck(const VIDEO_GPS_RECORD_T& r) {

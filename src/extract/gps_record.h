@@ -72,6 +72,30 @@ struct DerivedSample {
     VIDEO_SYNC_OUTPUT_T sync;
 };
 
+// One second of a record source that gives decimal degrees directly (GoPro
+// telemetry, GPS logs).
+struct DecimalFix {
+    bool fix = false;
+    double latitude = 0;   // signed, south negative
+    double longitude = 0;  // signed, west negative
+    double speedKmh = 0;
+    double course = 0;
+    std::array<double, 3> gsensorG{};  // x across, y along, z up, in g
+};
+
+// The G-sensor chart's scale: 0 g on the middle line (2,560,000), 1,280,000 per g,
+// clamped to the chart's range 0 ... 5,120,000.
+int32_t ChartValueForG(double g);
+
+// The same derived sample the embedded records give: position text, whole km/h,
+// the no-fix substitutes (speed 0, course 180, "00.00000,000.00000").
+DerivedSample DeriveDecimalSample(const DecimalFix& fix);
+
+// Initial great-circle bearing from one point to another, 0 ... <360 degrees.
+double BearingDegrees(double lat1, double lon1, double lat2, double lon2);
+// Great-circle distance in metres.
+double DistanceMetres(double lat1, double lon1, double lat2, double lon2);
+
 bool HasValidFix(const VIDEO_GPS_RECORD_T& record);
 // Any type other than Type60 reads speed and G-sensor the type-50 way.
 DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type);

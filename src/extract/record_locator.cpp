@@ -31,44 +31,12 @@ struct TrackEntry {
     }
 };
 
-// Reads up to n bytes of a box's content at offset off; what the box does not
-// hold reads as zero.
-void readContent(FilmReader& reader, const BoxHeader& box, uint64_t off, uint8_t* dst,
-                 std::size_t n) {
-    std::memset(dst, 0, n);
-    if (off >= box.contentSize()) return;
-    const uint64_t avail = std::min<uint64_t>(n, box.contentSize() - off);
-    reader.read(box.contentStart() + off, dst, static_cast<std::size_t>(avail));
-}
-
-// A table of big-endian entries of entrySize bytes, the first valueSize of
-// which are the value, starting at offset tableOff of the box content. The
-// count the box claims is trusted only as far as the box (already cut to its
-// parent and the file) can hold the entries.
-std::vector<uint64_t> readTable(FilmReader& reader, const BoxHeader& box, uint64_t countOff,
-                                uint64_t tableOff, std::size_t entrySize, std::size_t valueSize) {
-    if (box.contentSize() < tableOff) return {};
-    uint8_t countBytes[4];
-    readContent(reader, box, countOff, countBytes, 4);
-    const uint64_t fits = (box.contentSize() - tableOff) / entrySize;
-    const uint64_t count = std::min<uint64_t>(ReadBE32(countBytes), fits);
-
-    std::vector<uint8_t> raw(static_cast<std::size_t>(count) * entrySize);
-    reader.read(box.contentStart() + tableOff, raw.data(), raw.size());
-    std::vector<uint64_t> values(static_cast<std::size_t>(count));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const uint8_t* p = raw.data() + i * entrySize;
-        values[i] = valueSize == 8 ? ReadBE64(p) : ReadBE32(p);
-    }
-    return values;
-}
-
 void walkSampleTable(FilmReader& reader, BoxWalker walker, TrackEntry& track) {
     BoxHeader box;
     while (walker.next(box)) {
         // The later chunk offset box replaces the earlier one.
-        if (box.is("stco")) track.chunkOffsets = readTable(reader, box, 4, 8, 4, 4);
-        if (box.is("co64")) track.chunkOffsets = readTable(reader, box, 4, 8, 8, 8);
+        if (box.is("stco")) track.chunkOffsets = ReadBoxTable(reader, box, 4, 8, 4, 4);
+        if (box.is("co64")) track.chunkOffsets = ReadBoxTable(reader, box, 4, 8, 8, 8);
     }
 }
 
@@ -85,7 +53,7 @@ void walkMedia(FilmReader& reader, BoxWalker walker, TrackEntry& track) {
         if (box.is("hdlr")) {
             // version and flags, pre-defined, then the handler type.
             uint8_t fields[12];
-            readContent(reader, box, 0, fields, sizeof fields);
+            ReadBoxContent(reader, box, 0, fields, sizeof fields);
             std::memcpy(track.handlerType.data(), fields + 8, 4);
         } else if (box.is("minf")) {
             walkMediaInfo(reader, walker.children(box), track);
@@ -174,7 +142,7 @@ bool LocateType60(const std::filesystem::path& film, std::vector<VIDEO_GPS_RECOR
         BoxHeader box;
         while (walker->next(box)) {
             // Any fourth character; the last such box replaces earlier ones.
-            if (box.typeStartsWith("gps")) positions = readTable(reader, box, 4, 8, 8, 4);
+            if (box.typeStartsWith("gps")) positions = ReadBoxTable(reader, box, 4, 8, 8, 4);
         }
     }
     for (uint64_t& pos : positions) pos += kType60RecordOffset;

@@ -3,13 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 
 #include "cli/export_command.h"
+#include "extract/movie_header.h"
+#include "extract/record_sources.h"
 #include "support/command_runner.h"
 #include "support/test_films.h"
 
@@ -100,6 +104,7 @@ TEST(ExportCli, Type50FilmAsJson) {
     EXPECT_EQ(r.err, "");
     const json doc = json::parse(r.out);
     EXPECT_EQ(doc.at("type"), 50);
+    EXPECT_EQ(doc.at("source"), "type50");
     EXPECT_EQ(doc.at("hasSamples"), true);
     EXPECT_EQ(doc.at("integrityPassed"), 6);
     const json& samples = doc.at("samples");
@@ -136,6 +141,7 @@ TEST(ExportCli, Type60FilmAsJsonAndCsv) {
     ASSERT_EQ(j.status, 0) << j.err;
     const json doc = json::parse(j.out);
     EXPECT_EQ(doc.at("type"), 60);
+    EXPECT_EQ(doc.at("source"), "type60");
     EXPECT_EQ(doc.at("hasSamples"), true);
     EXPECT_TRUE(doc.at("integrityPassed").is_null());
     EXPECT_EQ(doc.at("samples").size(), 5u);
@@ -192,6 +198,7 @@ TEST(ExportCli, FilmsWithoutUsableRecords) {
     }
     const json empty = json::parse(Tesmira("--export json " + plain).out);
     EXPECT_EQ(empty.at("type"), 0);
+    EXPECT_TRUE(empty.at("source").is_null());
     EXPECT_EQ(empty.at("hasSamples"), false);
     EXPECT_TRUE(empty.at("samples").empty());
 
@@ -402,6 +409,146 @@ TEST(ExportCli, ExportNeedsNoWindowLibraries) {
                                   : "tesmira: this build has no player window"),
               std::string::npos)
         << why;
+}
+
+double Decimal(double nmea) {
+    const double whole = std::floor(nmea / 100);
+    return whole + (nmea - whole * 100) / 60;
+}
+
+// The four documents of one film; each must be written without error.
+std::map<std::string, std::string> AllFormats(const fs::path& film, std::string* err = nullptr) {
+    std::map<std::string, std::string> docs;
+    for (const char* format : {"json", "csv", "gpx", "kml"}) {
+        const ProcessRun r = Tesmira(std::string("--export ") + format + " " + ShellQuote(film));
+        EXPECT_EQ(r.status, 0) << format << ": " << r.err;
+        if (err != nullptr) *err = r.err;
+        docs[format] = r.out;
+    }
+    return docs;
+}
+
+TEST(ExportCli, GoProFilmInAllFormats) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Gpmf;
+    o.withAudio = false;
+    o.durationSeconds = 8;
+    o.rows = GappedRows();
+    for (const bool gps9 : {false, true}) {
+        SCOPED_TRACE(gps9 ? "GPS9" : "GPS5");
+        o.gpmfGps9 = gps9;
+        auto docs = AllFormats(MakeTestFilm(o));
+        const json doc = json::parse(docs["json"]);
+        EXPECT_EQ(doc.at("type"), 0);
+        EXPECT_EQ(doc.at("source"), "gpmf");
+        EXPECT_EQ(doc.at("hasSamples"), true);
+        const json& samples = doc.at("samples");
+        ASSERT_EQ(samples.size(), 8u);
+        const auto& rows = *o.rows;
+        for (std::size_t i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            const json& s = samples[i];
+            EXPECT_EQ(s.at("fix"), rows[i].status == 'A');
+            // Stored as 1e-7 degrees, mm/s and m/s² over 100.
+            const double gx = (static_cast<double>(rows[i].gsensorX) - 256) / 128;
+            EXPECT_NEAR(s.at("gsensor")[0].get<double>(), 2560000 + gx * 1280000, 1500);
+            EXPECT_NEAR(s.at("gsensor")[2].get<double>(), 3840000, 1500);
+            if (rows[i].status != 'A') {
+                EXPECT_EQ(s.at("course"), 180);
+                continue;
+            }
+            EXPECT_NEAR(s.at("latitude").get<double>(), Decimal(rows[i].latitude), 1e-7);
+            EXPECT_NEAR(s.at("longitude").get<double>(), Decimal(rows[i].longitude), 1e-7);
+            EXPECT_NEAR(s.at("speedKmh").get<double>(), rows[i].speedKmh, 0.01);
+            // The bearing to the next fix; the last repeats the one before.
+            std::size_t next = i + 1;
+            while (next < 8 && rows[next].status != 'A') ++next;
+            if (next == 8) {
+                EXPECT_EQ(s.at("course"), samples[5].at("course"));
+                continue;
+            }
+            const json& to = samples[next];
+            EXPECT_NEAR(
+                s.at("course").get<double>(),
+                BearingDegrees(s.at("latitude").get<double>(), s.at("longitude").get<double>(),
+                               to.at("latitude").get<double>(), to.at("longitude").get<double>()),
+                1e-9);
+        }
+        EXPECT_EQ(Lines(docs["csv"]), 1u + 8u);
+        EXPECT_NE(docs["csv"].find(",2026-12-08T08:30:04Z\n"), std::string::npos) << docs["csv"];
+        EXPECT_EQ(Count(docs["gpx"], "<trkseg>"), 3u);
+        EXPECT_EQ(Count(docs["gpx"], "<trkpt "), 6u);
+        EXPECT_NE(docs["gpx"].find("<time>2026-12-08T08:30:07Z</time>"), std::string::npos);
+        EXPECT_EQ(Count(docs["kml"], "<Placemark>"), 3u);
+    }
+}
+
+TEST(ExportCli, GpsLogsBesideTheFilm) {
+    const double start = UnixTime(2026, 12, 8, 8, 30, 0);
+    TestFilmOptions o;
+    o.placement = RecordPlacement::None;
+    o.withAudio = false;
+    o.durationSeconds = 6;
+    o.creationUnix = static_cast<int64_t>(start);
+    const fs::path dir = Scratch("logs");
+    fs::create_directories(dir);
+    const fs::path film = dir / "Ride.MOV";
+    fs::copy_file(MakeTestFilm(o), film, fs::copy_options::overwrite_existing);
+    const auto header = ReadMovieHeader(film);
+    ASSERT_TRUE(header);
+    ASSERT_EQ(header->creationUnix, static_cast<int64_t>(start));
+    const std::size_t seconds = static_cast<std::size_t>(std::ceil(header->durationSeconds));
+
+    // GPX points at film seconds 1 ... 4, every other second.
+    {
+        std::ofstream gpx(dir / "ride.gpx");
+        gpx << "<gpx version=\"1.1\"><trk><trkseg>";
+        for (int k = 1; k <= 4; k += 3) {
+            gpx << "<trkpt lat=\"" << 22.5 + 0.001 * k
+                << "\" lon=\"114.05\"><time>2026-12-08T08:30:0" << k << "Z</time></trkpt>";
+        }
+        gpx << "</trkseg></trk></gpx>";
+    }
+    // An NMEA log of the day before; the GPX log comes first while it is there.
+    {
+        std::ofstream nmea(dir / "RIDE.nmea");
+        for (int k = 0; k < 3; ++k) {
+            std::string body = "GPRMC,08300" + std::to_string(k) +
+                               ".00,A,2230.000,N,11403.000,E,10.0,45.0,071226,,,A";
+            unsigned sum = 0;
+            for (const char c : body) sum ^= static_cast<unsigned char>(c);
+            char tail[8];
+            std::snprintf(tail, sizeof tail, "*%02X", sum);
+            nmea << "$" << body << tail << "\r\n";
+        }
+    }
+    std::string err;
+    auto docs = AllFormats(film, &err);
+    json doc = json::parse(docs["json"]);
+    EXPECT_EQ(doc.at("source"), "gpx");
+    EXPECT_EQ(doc.at("type"), 0);
+    ASSERT_EQ(doc.at("samples").size(), seconds);
+    const bool fix[] = {false, true, true, true, true, false};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(doc["samples"][i].at("fix"), fix[i]) << i;
+    EXPECT_EQ(doc["samples"][2].at("positionText"), "N22.502000,E114.050000");
+    EXPECT_EQ(Count(docs["gpx"], "<trkpt "), 4u);
+    EXPECT_NE(docs["gpx"].find("<time>2026-12-08T08:30:02Z</time>"), std::string::npos);
+    EXPECT_EQ(Count(docs["kml"], "<Placemark>"), 1u);
+    EXPECT_EQ(Lines(docs["csv"]), 1u + seconds);
+    EXPECT_EQ(err, "");
+
+    fs::remove(dir / "ride.gpx");
+    docs = AllFormats(film, &err);
+    doc = json::parse(docs["json"]);
+    EXPECT_EQ(doc.at("source"), "nmea");
+    EXPECT_NE(err.find("RIDE.nmea: the GPS log's times do not overlap the film"), std::string::npos)
+        << err;
+    // Taken from its first point: fixes for the log's three seconds, speed from the log.
+    const bool nmeaFix[] = {true, true, true, false, false, false};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(doc["samples"][i].at("fix"), nmeaFix[i]) << i;
+    EXPECT_DOUBLE_EQ(doc["samples"][1].at("speedKmh").get<double>(), 18.52);
+    EXPECT_EQ(doc["samples"][1].at("course"), 45);
+    EXPECT_NE(docs["csv"].find(",2026-12-07T08:30:01Z\n"), std::string::npos) << docs["csv"];
 }
 
 }  // namespace

@@ -65,6 +65,7 @@ std::string Export(ExportFormat format, const FilmSamples& film,
 TEST(TrackExport, JsonHasEveryFieldAndNumbersReadBackExactly) {
     FilmSamples film;
     film.type = FileType::Type50;
+    film.source = RecordSource::Type50;
     film.hasSamples = true;
     film.integrityPassed = 3;
     film.samples.push_back(Fix(22.542796, 114.061523));
@@ -79,8 +80,9 @@ TEST(TrackExport, JsonHasEveryFieldAndNumbersReadBackExactly) {
 
     const json doc = json::parse(Export(ExportFormat::Json, film));
     ASSERT_TRUE(doc.is_object());
-    EXPECT_EQ(doc.size(), 4u);
+    EXPECT_EQ(doc.size(), 5u);
     EXPECT_EQ(doc.at("type"), 50);
+    EXPECT_EQ(doc.at("source"), "type50");
     EXPECT_EQ(doc.at("hasSamples"), true);
     EXPECT_EQ(doc.at("integrityPassed"), 3);
     const json& samples = doc.at("samples");

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "extract/box_builder.h"
+#include "extract/gpmf_builder.h"
 
 namespace tesmira {
 namespace {
@@ -172,6 +173,30 @@ TEST(FilmSamples, RealFilesThroughBothLocators) {
                         [&](const std::string& m) { messages.push_back(m); });
     EXPECT_EQ(s.type, FileType::None);
     EXPECT_TRUE(messages.empty());
+}
+
+// The sound of a GoPro film may hold 'V' where a type-50 record's status
+// would be: the type-50 records that do not pass make way for the telemetry.
+TEST(FilmSamples, TelemetryWhenType50RecordsAreUnusable) {
+    TempDir dir;
+    RecordFields noise;
+    noise.status = 'V';
+    const std::vector<Bytes> payloads = {Join(Gps5(3), Accel("")), Gps5(3), Accel("")};
+    auto s = LoadFilmSamples(dir.write("gopro.mp4", GpmfFilm(payloads, EncodeRecord(noise))), {});
+    EXPECT_EQ(s.source, RecordSource::Gpmf);
+    EXPECT_EQ(s.type, FileType::None);
+    EXPECT_FALSE(s.integrityPassed.has_value());
+    EXPECT_TRUE(s.hasSamples);
+    ASSERT_EQ(s.samples.size(), 3u);
+    EXPECT_TRUE(s.samples[0].fixValid);
+    EXPECT_FALSE(s.samples[2].fixValid);
+
+    // Without another source the type-50 result stands as before.
+    s = LoadFilmSamples(dir.write("plain.mp4", GpmfFilm({}, EncodeRecord(noise))), {});
+    EXPECT_EQ(s.source, RecordSource::Type50);
+    EXPECT_EQ(s.integrityPassed, 0);
+    EXPECT_FALSE(s.hasSamples);
+    EXPECT_EQ(s.samples.size(), 1u);
 }
 
 }  // namespace

@@ -242,6 +242,9 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
         case RecordPlacement::Both:
             writerArgs.push_back("both");
             break;
+        case RecordPlacement::Gpmf:
+            writerArgs.push_back("gpmf");
+            break;
     }
     auto flag = [&](bool on, const char* name) {
         if (on) writerArgs.push_back(name);
@@ -263,6 +266,8 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
     value("--padding-byte", std::to_string(o.paddingByte));
     if (o.truncateTo) value("--truncate", std::to_string(*o.truncateTo));
     if (o.cutTail) value("--cut-tail", std::to_string(o.cutTail));
+    if (o.creationUnix) value("--creation-time", std::to_string(*o.creationUnix));
+    flag(o.gpmfGps9, "--gpmf-gps9");
 
     std::string key = input.filename().string() + "|" + WriterStamp() + "|" + csv;
     for (const auto& arg : writerArgs) key += "|" + arg;

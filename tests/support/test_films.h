@@ -34,6 +34,7 @@ enum class RecordPlacement {
     Type50,  // in the sound track's one-second chunks (needs sound)
     Type60,  // in blocks listed by a "gps " box in moov
     Both,    // both of the above
+    Gpmf,    // no records: a "gpmd" track with one GoPro-style GPMF payload per row
 };
 
 struct TestFilmOptions {
@@ -60,8 +61,10 @@ struct TestFilmOptions {
     bool gpsBoxAfterMoov = false;
     bool freeBoxAfterMoov = false;
     uint8_t paddingByte = 0;
-    std::optional<uint64_t> truncateTo;  // keep only the first N bytes
-    uint64_t cutTail = 0;                // drop the last N bytes
+    std::optional<uint64_t> truncateTo;   // keep only the first N bytes
+    uint64_t cutTail = 0;                 // drop the last N bytes
+    std::optional<int64_t> creationUnix;  // the movie header's creation time (UTC)
+    bool gpmfGps9 = false;                // GPS9 instead of GPS5 in the GPMF payloads
 };
 
 // Makes (or finds in the cache) the film; throws std::runtime_error on failure.

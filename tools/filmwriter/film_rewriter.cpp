@@ -293,10 +293,86 @@ Box MakeGpsBox(const std::string& type, const std::vector<uint64_t>& blocks) {
     return box;
 }
 
+Box Leaf(const std::string& type, const std::vector<uint8_t>& content) {
+    Box box;
+    box.type = type;
+    box.content = content;
+    return box;
+}
+
+Box Container(const std::string& type, std::vector<Box> children) {
+    Box box;
+    box.type = type;
+    box.container = true;
+    box.children = std::move(children);
+    return box;
+}
+
+// A timed metadata track of GoPro telemetry: one payload per chunk, one second each.
+Box MakeGpmdTrak(uint32_t trackId, const std::vector<uint64_t>& sizes,
+                 const std::vector<uint64_t>& offsets, bool co64) {
+    const auto count = static_cast<uint32_t>(sizes.size());
+    std::vector<uint8_t> tkhd;
+    AppendU32(tkhd, 0);  // version 0, flags 0: metadata, not presented
+    AppendU32(tkhd, 0);
+    AppendU32(tkhd, 0);
+    AppendU32(tkhd, trackId);
+    AppendU32(tkhd, 0);
+    AppendU32(tkhd, count * 1000);
+    tkhd.resize(tkhd.size() + 8 + 8, 0);  // reserved, layer, group, volume, reserved
+    for (const uint32_t m : {0x10000u, 0u, 0u, 0u, 0x10000u, 0u, 0u, 0u, 0x40000000u})
+        AppendU32(tkhd, m);
+    AppendU32(tkhd, 0);
+    AppendU32(tkhd, 0);
+    std::vector<uint8_t> mdhd;
+    for (const uint32_t v : {0u, 0u, 0u, 1000u, count * 1000}) AppendU32(mdhd, v);
+    AppendU32(mdhd, 0x55C40000);  // language "und"
+    std::vector<uint8_t> hdlr;
+    AppendU32(hdlr, 0);
+    AppendU32(hdlr, 0);
+    hdlr.insert(hdlr.end(), {'m', 'e', 't', 'a'});
+    hdlr.resize(hdlr.size() + 12, 0);
+    for (const char c : std::string("GoPro MET")) hdlr.push_back(static_cast<uint8_t>(c));
+    hdlr.push_back(0);
+    std::vector<uint8_t> dref;
+    for (const uint32_t v : {0u, 1u, 12u}) AppendU32(dref, v);
+    dref.insert(dref.end(), {'u', 'r', 'l', ' ', 0, 0, 0, 1});
+    std::vector<uint8_t> stsd;
+    for (const uint32_t v : {0u, 1u, 16u}) AppendU32(stsd, v);
+    stsd.insert(stsd.end(), {'g', 'p', 'm', 'd', 0, 0, 0, 0, 0, 0, 0, 1});
+    std::vector<uint8_t> stts;
+    for (const uint32_t v : {0u, 1u, count, 1000u}) AppendU32(stts, v);
+    std::vector<uint8_t> stsc;
+    for (const uint32_t v : {0u, 1u, 1u, 1u, 1u}) AppendU32(stsc, v);
+    std::vector<uint8_t> stsz;
+    for (const uint32_t v : {0u, 0u, count}) AppendU32(stsz, v);
+    for (const uint64_t size : sizes) AppendU32(stsz, static_cast<uint32_t>(size));
+    std::vector<uint8_t> stco;
+    AppendU32(stco, 0);
+    AppendU32(stco, count);
+    for (const uint64_t offset : offsets) {
+        if (co64) {
+            AppendU64(stco, offset);
+        } else {
+            AppendU32(stco, static_cast<uint32_t>(offset));
+        }
+    }
+    return Container(
+        "trak",
+        {Leaf("tkhd", tkhd),
+         Container("mdia",
+                   {Leaf("mdhd", mdhd), Leaf("hdlr", hdlr),
+                    Container("minf",
+                              {Leaf("nmhd", {0, 0, 0, 0}), Container("dinf", {Leaf("dref", dref)}),
+                               Container("stbl", {Leaf("stsd", stsd), Leaf("stts", stts),
+                                                  Leaf("stsc", stsc), Leaf("stsz", stsz),
+                                                  Leaf(co64 ? "co64" : "stco", stco)})})})});
+}
+
 // What goes into the media data, in file order.
 struct MediaItem {
     double time;
-    int kind;  // 0: record block, 1: chunk (blocks lead their second)
+    int kind;  // 0: record block, 1: chunk, 2: GPMF payload (blocks lead their second)
     std::size_t plan;
     std::size_t index;
 };
@@ -341,6 +417,15 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
     Box* mvhd = moov.Child("mvhd");
     if (!mvhd || mvhd->content.size() < 4) throw std::runtime_error("input film: no mvhd");
     const std::size_t nextIdAt = mvhd->content.size() - 4;
+    if (options.creationUnix) {
+        // The movie header counts from 1904; version 1 has 64-bit times.
+        const uint64_t created = static_cast<uint64_t>(*options.creationUnix + 2082844800);
+        if (mvhd->content[0] == 1 && mvhd->content.size() >= 12) {
+            WriteU64(mvhd->content, 4, created);
+        } else if (mvhd->content.size() >= 8) {
+            WriteU32(mvhd->content, 4, static_cast<uint32_t>(created));
+        }
+    }
     auto takeTrackId = [&] {
         const uint32_t id = ReadU32(mvhd->content, nextIdAt);
         WriteU32(mvhd->content, nextIdAt, id + 1);
@@ -409,6 +494,20 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
     }
     result.type50Records = records50.size();
     result.type60Records = records60.size();
+    std::vector<std::vector<uint8_t>> payloads;
+    if (options.gpmf) {
+        for (const auto& row : rows) payloads.push_back(EncodeGpmfPayload(row, *options.gpmf));
+    }
+    result.gpmfPayloads = payloads.size();
+    std::vector<uint64_t> payloadSizes, payloadPositions(payloads.size(), 0);
+    for (const auto& p : payloads) payloadSizes.push_back(p.size());
+    std::size_t gpmdAt = 0;
+    if (options.gpmf) {
+        gpmdAt = insertAt++;
+        moov.children.insert(
+            moov.children.begin() + static_cast<std::ptrdiff_t>(gpmdAt),
+            MakeGpmdTrak(takeTrackId(), payloadSizes, payloadPositions, options.co64));
+    }
 
     // Sizes first (they do not depend on positions), then the layout.
     for (auto& plan : plans) StoreChunkTables(moov.children[plan.trakIndex], plan, options.co64);
@@ -438,11 +537,15 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
     for (std::size_t i = 0; i < records60.size(); ++i) {
         items.push_back({static_cast<double>(i), 0, 0, i});
     }
+    for (std::size_t i = 0; i < payloads.size(); ++i) {
+        items.push_back({static_cast<double>(i), 2, 0, i});
+    }
     std::stable_sort(items.begin(), items.end(), [](const MediaItem& a, const MediaItem& b) {
         return a.time != b.time ? a.time < b.time : a.kind < b.kind;
     });
     auto itemBytes = [&](const MediaItem& item) -> uint64_t {
         if (item.kind == 0) return kGpsBlockBytes;
+        if (item.kind == 2) return payloads[item.index].size();
         const TrackPlan& plan = plans[item.plan];
         const uint64_t bytes = plan.chunks[item.index].bytes;
         // A short chunk is padded so that its record lies in unreferenced bytes.
@@ -460,6 +563,8 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
     for (const auto& item : items) {
         if (item.kind == 0) {
             blockPositions[item.index] = pos;
+        } else if (item.kind == 2) {
+            payloadPositions[item.index] = pos;
         } else {
             plans[item.plan].offsets[item.index] = pos;
         }
@@ -479,6 +584,10 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
         moov.children[insertAt] = gps;
     } else if (options.type60) {
         afterMoov.front() = gps;
+    }
+    if (options.gpmf) {
+        const uint32_t id = ReadU32(moov.children[gpmdAt].children[0].content, 12);
+        moov.children[gpmdAt] = MakeGpmdTrak(id, payloadSizes, payloadPositions, options.co64);
     }
     if (moov.Size() != moovSize) throw std::runtime_error("internal: moov size changed");
 
@@ -503,6 +612,10 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
             head.resize(kGpsBlockRecordOffset, 0);
             out.insert(out.end(), head.begin(), head.end());
             out.insert(out.end(), records60[item.index].begin(), records60[item.index].end());
+            continue;
+        }
+        if (item.kind == 2) {
+            out.insert(out.end(), payloads[item.index].begin(), payloads[item.index].end());
             continue;
         }
         const TrackPlan& plan = plans[item.plan];

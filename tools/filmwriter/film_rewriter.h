@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "filmwriter/gpmf_encoder.h"
 #include "filmwriter/track_row.h"
 
 namespace tesmira::filmwriter {
@@ -15,6 +16,8 @@ namespace tesmira::filmwriter {
 struct FilmOptions {
     bool type50 = true;   // records at sound chunk offset + 65584
     bool type60 = false;  // records at "gps " entry position + 48
+    // GoPro-style telemetry: a "gpmd" metadata track, one GPMF payload per row.
+    std::optional<GpmfOptions> gpmf;
     bool moovFirst = false;
     bool co64 = false;
     bool twoSoundTracks =
@@ -27,6 +30,7 @@ struct FilmOptions {
     bool gpsBoxAfterMoov = false;  // the "gps " box goes to the top level behind "moov"
     bool freeBoxAfterMoov = false;
     uint8_t paddingByte = 0;
+    std::optional<int64_t> creationUnix;  // written into "mvhd" (seconds since 1970, UTC)
     std::optional<uint64_t> truncateTo;
     uint64_t cutTail = 0;
 };
@@ -35,6 +39,7 @@ struct RewriteResult {
     std::vector<uint8_t> film;
     std::size_t type50Records = 0;
     std::size_t type60Records = 0;
+    std::size_t gpmfPayloads = 0;
     std::vector<std::string> warnings;
 };
 

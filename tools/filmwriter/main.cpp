@@ -30,6 +30,13 @@ Record placement:
                      "moov"; record at entry position + 48; speed stored in knots
   --type both        both of the above (type 60 blocks carry knots)
   --type none        no records; the film is only rewritten
+  --type gpmf        no records; GoPro-style telemetry instead: a "gpmd" metadata
+                     track with one GPMF payload per row (GPS5 with GPSF and GPSU,
+                     and ACCL from the G-sensor columns, 256 = 0 g, 128 per g)
+  --gpmf-gps9        GPS9 (own fix and time fields) instead of GPS5
+  --gpmf-gps-rate N  GPS samples per payload (default 18; the first is the row's)
+  --gpmf-accel-rate N  ACCL samples per payload (default 200; 0: no ACCL)
+  --gpmf-no-gps      ACCL only
 
 Layout and edge cases:
   --moov-first       "moov" before the media data (default: after it)
@@ -43,6 +50,7 @@ Layout and edge cases:
                      "GPS "
   --gps-box-after-moov   put the record position box at the top level behind "moov"
   --free-after-moov      put a "free" box behind "moov"
+  --creation-time T  the movie header's creation time, seconds since 1970 (UTC)
   --padding-byte N   fill the records' padding and reserved bytes with N (default 0)
   --truncate N       keep only the first N bytes of the film
   --cut-tail N       drop the last N bytes of the film
@@ -82,6 +90,7 @@ int main(int argc, char** argv) {
     try {
         std::string trackPath, inputPath, outputPath;
         FilmOptions options;
+        tesmira::filmwriter::GpmfOptions gpmf;
         std::vector<std::string> args(argv + 1, argv + argc);
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
@@ -100,11 +109,23 @@ int main(int argc, char** argv) {
                 outputPath = value();
             } else if (arg == "--type") {
                 const std::string& type = value();
-                if (type != "50" && type != "60" && type != "both" && type != "none") {
-                    throw std::runtime_error("--type takes 50, 60, both or none");
+                if (type != "50" && type != "60" && type != "both" && type != "none" &&
+                    type != "gpmf") {
+                    throw std::runtime_error("--type takes 50, 60, both, none or gpmf");
                 }
                 options.type50 = type == "50" || type == "both";
                 options.type60 = type == "60" || type == "both";
+                if (type == "gpmf" && !options.gpmf)
+                    options.gpmf = tesmira::filmwriter::GpmfOptions{};
+                if (type != "gpmf") options.gpmf.reset();
+            } else if (arg == "--gpmf-gps9") {
+                gpmf.gps9 = true;
+            } else if (arg == "--gpmf-gps-rate") {
+                gpmf.gpsRate = static_cast<int>(ParseCount(value(), arg, 10000));
+            } else if (arg == "--gpmf-accel-rate") {
+                gpmf.accelRate = static_cast<int>(ParseCount(value(), arg, 10000));
+            } else if (arg == "--gpmf-no-gps") {
+                gpmf.withGps = false;
             } else if (arg == "--moov-first") {
                 options.moovFirst = true;
             } else if (arg == "--co64") {
@@ -129,6 +150,8 @@ int main(int argc, char** argv) {
                 options.gpsBoxAfterMoov = true;
             } else if (arg == "--free-after-moov") {
                 options.freeBoxAfterMoov = true;
+            } else if (arg == "--creation-time") {
+                options.creationUnix = static_cast<int64_t>(ParseCount(value(), arg, 1ull << 40));
             } else if (arg == "--padding-byte") {
                 options.paddingByte = static_cast<uint8_t>(ParseCount(value(), arg, 255));
             } else if (arg == "--truncate") {
@@ -142,6 +165,7 @@ int main(int argc, char** argv) {
         if (trackPath.empty() || inputPath.empty() || outputPath.empty()) {
             throw std::runtime_error("--track, --input and --output are needed (see --help)");
         }
+        if (options.gpmf) options.gpmf = gpmf;
         const auto rows = ReadTrackFile(trackPath);
         std::ifstream in(inputPath, std::ios::binary);
         if (!in) throw std::runtime_error("cannot read " + inputPath);
@@ -161,7 +185,8 @@ int main(int argc, char** argv) {
             throw std::runtime_error("cannot rename " + temporary + " to " + outputPath);
         }
         std::cout << outputPath << ": " << result.film.size() << " bytes, " << result.type50Records
-                  << " type-50 records, " << result.type60Records << " type-60 records\n";
+                  << " type-50 records, " << result.type60Records << " type-60 records, "
+                  << result.gpmfPayloads << " GPMF payloads\n";
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "tesmira-filmwriter: " << e.what() << "\n";

@@ -1,0 +1,312 @@
+#include "extract/gpmf_payload.h"
+
+#include <bit>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesmira {
+
+namespace {
+
+constexpr int kMaxNesting = 8;
+constexpr double kStandardGravity = 9.80665;
+
+uint32_t be32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
+}
+uint64_t be64(const uint8_t* p) {
+    return static_cast<uint64_t>(be32(p)) << 32 | be32(p + 4);
+}
+
+// Bytes of one element of a GPMF value type; 0 for types not read here.
+std::size_t typeSize(char t) {
+    switch (t) {
+        case 'b':
+        case 'B':
+        case 'c':
+            return 1;
+        case 's':
+        case 'S':
+            return 2;
+        case 'l':
+        case 'L':
+        case 'f':
+        case 'F':
+        case 'q':
+            return 4;
+        case 'd':
+        case 'j':
+        case 'J':
+        case 'Q':
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+double element(const uint8_t* p, char t) {
+    switch (t) {
+        case 'b':
+            return static_cast<int8_t>(p[0]);
+        case 'B':
+        case 'c':
+            return p[0];
+        case 's':
+            return static_cast<int16_t>(static_cast<uint16_t>(p[0] << 8 | p[1]));
+        case 'S':
+            return static_cast<uint16_t>(p[0] << 8 | p[1]);
+        case 'l':
+            return static_cast<int32_t>(be32(p));
+        case 'L':
+        case 'F':
+            return be32(p);
+        case 'f':
+            return std::bit_cast<float>(be32(p));
+        case 'q':
+            return static_cast<int32_t>(be32(p)) / 65536.0;
+        case 'd':
+            return std::bit_cast<double>(be64(p));
+        case 'j':
+            return static_cast<double>(static_cast<int64_t>(be64(p)));
+        case 'J':
+            return static_cast<double>(be64(p));
+        case 'Q':
+            return static_cast<double>(static_cast<int64_t>(be64(p))) / 4294967296.0;
+        default:
+            return 0;
+    }
+}
+
+// The values of one sample: elements of one type filling the structure, or
+// for the complex type '?' the element types the stream's TYPE lists.
+std::vector<double> sampleValues(const uint8_t* p, std::size_t structSize, char type,
+                                 std::string_view complexTypes) {
+    std::vector<double> out;
+    if (type == '?') {
+        std::size_t at = 0;
+        for (const char t : complexTypes) {
+            const std::size_t n = typeSize(t);
+            if (n == 0 || n > structSize - at) break;
+            out.push_back(element(p + at, t));
+            at += n;
+        }
+        return out;
+    }
+    const std::size_t n = typeSize(type);
+    if (n == 0) return out;
+    for (std::size_t at = 0; at + n <= structSize; at += n) out.push_back(element(p + at, type));
+    return out;
+}
+
+// Divisor for value i: SCAL holds one for all or one per value; a missing or
+// zero divisor makes the value unusable.
+double scaled(const std::vector<double>& values, const std::vector<double>& scal, std::size_t i) {
+    const double d = scal.empty()       ? 1.0
+                     : scal.size() == 1 ? scal[0]
+                     : i < scal.size()  ? scal[i]
+                                        : 0;
+    return d == 0 ? std::nan("") : values[i] / d;
+}
+
+bool sane(double lat, double lon) {
+    return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 &&
+           std::fabs(lon) <= 180;
+}
+
+// The sticky values of one nesting level; data follows the ones it uses.
+struct Scope {
+    std::vector<double> scal;
+    std::string complexTypes;
+    std::optional<uint32_t> gpsFix;
+    std::optional<GpmfTime> gpsTime;
+    std::string orientation;  // ORIN, e.g. "ZXY": which camera axis each stored value is
+};
+
+std::optional<GpmfTime> parseGpsu(const uint8_t* p, std::size_t n) {
+    if (n < 12) return std::nullopt;
+    int v[6];
+    for (int i = 0; i < 6; ++i) {
+        const uint8_t a = p[2 * i], b = p[2 * i + 1];
+        if (a < '0' || a > '9' || b < '0' || b > '9') return std::nullopt;
+        v[i] = (a - '0') * 10 + (b - '0');
+    }
+    GpmfTime t{2000 + v[0], v[1], v[2], v[3], v[4], v[5]};
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 ||
+        t.second > 59) {
+        return std::nullopt;
+    }
+    return t;
+}
+
+// Days since 2000-01-01 and seconds of that day, as GPS9 carries them.
+std::optional<GpmfTime> timeFromDays(double days, double seconds) {
+    if (!(days >= 0 && days < 36500 && seconds >= 0 && seconds < 86400)) return std::nullopt;
+    // Civil date from a day count (proleptic Gregorian), counted from 1970.
+    int64_t z = static_cast<int64_t>(days) + 10957 + 719468;
+    const int64_t era = z / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    const int s = static_cast<int>(seconds);
+    return GpmfTime{y, m, d, s / 3600, s / 60 % 60, s % 60};
+}
+
+class PayloadReader {
+public:
+    explicit PayloadReader(GpmfPayload& out) : out_(out) {}
+
+    void walk(const uint8_t* p, std::size_t n, int depth) {
+        Scope scope;
+        std::size_t pos = 0;
+        while (n - pos >= 8) {
+            const uint8_t* head = p + pos;
+            const std::string_view key(reinterpret_cast<const char*>(head), 4);
+            const char type = static_cast<char>(head[4]);
+            const std::size_t structSize = head[5];
+            const std::size_t repeat = static_cast<std::size_t>(head[6]) << 8 | head[7];
+            const std::size_t dataSize = structSize * repeat;  // at most 255 * 65535
+            const std::size_t padded = (dataSize + 3) & ~std::size_t{3};
+            if (padded > n - pos - 8) return;  // runs past its parent: the rest is damaged
+            const uint8_t* data = head + 8;
+            if (type == 0) {
+                if (depth < kMaxNesting) walk(data, dataSize, depth + 1);
+            } else {
+                value(scope, key, type, data, structSize, repeat);
+            }
+            pos += 8 + padded;
+        }
+    }
+
+private:
+    void value(Scope& scope, std::string_view key, char type, const uint8_t* data,
+               std::size_t structSize, std::size_t repeat) {
+        if (repeat == 0 || structSize == 0) return;
+        if (key == "SCAL") {
+            scope.scal.clear();
+            const std::size_t n = typeSize(type);
+            if (n == 0 || n > structSize) return;
+            // One divisor per sample element: repeat entries, or one structure of several.
+            for (std::size_t r = 0; r < repeat; ++r) {
+                for (std::size_t at = 0; at + n <= structSize; at += n) {
+                    scope.scal.push_back(element(data + r * structSize + at, type));
+                }
+            }
+        } else if (key == "TYPE" && type == 'c') {
+            scope.complexTypes.assign(reinterpret_cast<const char*>(data), structSize * repeat);
+        } else if (key == "ORIN" && type == 'c') {
+            scope.orientation.assign(reinterpret_cast<const char*>(data), structSize * repeat);
+        } else if (key == "GPSF") {
+            const std::size_t n = typeSize(type);
+            if (n != 0 && n <= structSize)
+                scope.gpsFix = static_cast<uint32_t>(element(data, type));
+        } else if (key == "GPSU" && type == 'U') {
+            scope.gpsTime = parseGpsu(data, structSize);
+        } else if (key == "GPS5" && !out_.hasGps) {
+            gps(scope, sampleValues(data, structSize, type, scope.complexTypes), false);
+        } else if (key == "GPS9" && !out_.hasGps) {
+            gps(scope, sampleValues(data, structSize, type, scope.complexTypes), true);
+        } else if (key == "ACCL" && !out_.hasAccel) {
+            accel(scope, type, data, structSize, repeat);
+        }
+    }
+
+    // Only the first sample of the payload counts.
+    void gps(const Scope& scope, const std::vector<double>& v, bool nine) {
+        if (v.size() < (nine ? 9u : 4u)) return;
+        const double lat = scaled(v, scope.scal, 0);
+        const double lon = scaled(v, scope.scal, 1);
+        out_.hasGps = true;
+        if (!sane(lat, lon)) return;
+        out_.latitude = lat;
+        out_.longitude = lon;
+        const double speed = scaled(v, scope.scal, 3);
+        out_.speed2d = std::isfinite(speed) ? speed : 0.0;
+        // Without a fix field the sample is taken as fixed when it is not the
+        // receiver's zero position.
+        const double fixField = nine ? scaled(v, scope.scal, 8) : -1;
+        const std::optional<uint32_t> fix = nine && std::isfinite(fixField)
+                                                ? std::optional<uint32_t>(static_cast<uint32_t>(
+                                                      std::fmax(0.0, std::fmin(fixField, 9.0))))
+                                                : scope.gpsFix;
+        out_.fix = fix ? (*fix == 2 || *fix == 3) : (lat != 0 || lon != 0);
+        out_.time =
+            nine ? timeFromDays(scaled(v, scope.scal, 5), scaled(v, scope.scal, 6)) : scope.gpsTime;
+    }
+
+    void accel(const Scope& scope, char type, const uint8_t* data, std::size_t structSize,
+               std::size_t repeat) {
+        // Hundreds of samples a second: read in place, no per-sample allocation.
+        const std::size_t n = typeSize(type);
+        if (n == 0 || 3 * n > structSize) return;
+        std::array<double, 3> divisor{};
+        for (std::size_t a = 0; a < 3; ++a) {
+            divisor[a] = scope.scal.empty()       ? 1.0
+                         : scope.scal.size() == 1 ? scope.scal[0]
+                         : a < scope.scal.size()  ? scope.scal[a]
+                                                  : 0.0;
+            if (divisor[a] == 0 || !std::isfinite(divisor[a])) return;
+        }
+        std::array<double, 3> sum{};
+        std::size_t count = 0;
+        if (type == 's') {
+            // The usual case (16-bit samples): integer sums, exact and quick.
+            std::array<int64_t, 3> whole{};
+            for (std::size_t r = 0; r < repeat; ++r) {
+                const uint8_t* sample = data + r * structSize;
+                for (std::size_t a = 0; a < 3; ++a) {
+                    whole[a] += static_cast<int16_t>(
+                        static_cast<uint16_t>(sample[2 * a] << 8 | sample[2 * a + 1]));
+                }
+            }
+            for (std::size_t a = 0; a < 3; ++a) sum[a] = static_cast<double>(whole[a]) / divisor[a];
+            count = repeat;
+        } else {
+            for (std::size_t r = 0; r < repeat; ++r) {
+                const uint8_t* sample = data + r * structSize;
+                std::array<double, 3> v{};
+                for (std::size_t a = 0; a < 3; ++a)
+                    v[a] = element(sample + a * n, type) / divisor[a];
+                if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) continue;
+                for (std::size_t a = 0; a < 3; ++a) sum[a] += v[a];
+                ++count;
+            }
+        }
+        if (count == 0) return;
+        // Stored in the order ORIN names (lower case: negated); GoPro's own
+        // order without ORIN is Z, X, Y.
+        const std::string_view orin =
+            scope.orientation.size() == 3 ? std::string_view(scope.orientation) : "ZXY";
+        std::array<double, 3> g{};
+        for (std::size_t i = 0; i < 3; ++i) {
+            const char c = orin[i];
+            const int axis = c == 'X' || c == 'x'   ? 0
+                             : c == 'Y' || c == 'y' ? 1
+                             : c == 'Z' || c == 'z' ? 2
+                                                    : -1;
+            if (axis < 0) return;
+            const double mean = sum[i] / static_cast<double>(count) / kStandardGravity;
+            g[static_cast<std::size_t>(axis)] = (c >= 'a') ? -mean : mean;
+        }
+        out_.hasAccel = true;
+        out_.accelG = g;
+    }
+
+    GpmfPayload& out_;
+};
+
+}  // namespace
+
+GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size) {
+    GpmfPayload out;
+    if (data != nullptr) PayloadReader(out).walk(data, size, 0);
+    return out;
+}
+
+}  // namespace tesmira
