@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "mainwnd/track_feeder.h"
+#include "map/map_browser.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace {

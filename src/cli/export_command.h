@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "extract/film_samples.h"
 #include "cli/track_export.h"
+#include "extract/film_samples.h"
 
 namespace tesmira {
 

@@ -81,8 +81,8 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
 FilmListPane::~FilmListPane() = default;
 
 void FilmListPane::InsertFilm(const QString& path, const QString& name, const QString& sizeText,
-                           const QString& dateTimeText, const QString& timeText,
-                           const QString& resolutionText) {
+                              const QString& dateTimeText, const QString& timeText,
+                              const QString& resolutionText) {
     if (path.isEmpty()) return;
     const int row = list_->InsertItem(list_->GetItemCount(), path);
     list_->AttachItemData(row);
@@ -96,8 +96,8 @@ void FilmListPane::InsertFilm(const QString& path, const QString& name, const QS
 }
 
 void FilmListPane::UpdateFilm(const QString& path, const QString& name, const QString& sizeText,
-                           const QString& dateTimeText, const QString& timeText,
-                           const QString& resolutionText) {
+                              const QString& dateTimeText, const QString& timeText,
+                              const QString& resolutionText) {
     if (path.isEmpty()) return;
     const int row = FindName(name);
     if (row < 0) {

@@ -137,7 +137,8 @@ SortableListView::SortableListView(QWidget* parent) : QTableView(parent), model_
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &SortableListView::OnColumnClick);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &SortableListView::OnColumnClick);
 
     // Fixed colours: selected rows stay white on blue when another window or pane
     // has the focus, so the playing film remains visible in the list.

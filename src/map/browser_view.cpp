@@ -91,7 +91,7 @@ QString BrowserView::PageCallScript(const QString& name, const QStringList& args
 }
 
 bool BrowserView::CallPageFunction(const QString& name, const QStringList& args,
-                                 ResultCallback result) {
+                                   ResultCallback result) {
     switch (state_) {
         case PageState::Ready:
             Deliver(PageCallScript(name, args), std::move(result));

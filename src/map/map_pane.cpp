@@ -75,8 +75,7 @@ void MapPane::chooseMap(const QString& settingsValue) {
         emit mapChosen(entry->provider);
 }
 
-bool MapPane::CallPageFunction(const std::string& name,
-                                      const std::vector<std::string>& args) {
+bool MapPane::CallPageFunction(const std::string& name, const std::vector<std::string>& args) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(args.size()));
     for (const std::string& arg : args) texts.append(QString::fromStdString(arg));

@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
-#include "map/map_page.h"
 #include "map/map_browser.h"
+#include "map/map_page.h"
 #include "map/reachability_check.h"
 
 namespace tesmira {

@@ -18,9 +18,9 @@
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/settings.h"
-#include "map/map_pane.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
+#include "map/map_pane.h"
 #include "map_test_env.h"
 
 namespace tesmira {
@@ -108,8 +108,8 @@ protected:
 
     static MapPane* MakePane() {
         const std::string host = server->Host().toStdString();
-        auto* view = new MapPane(
-            nullptr, {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}});
+        auto* view =
+            new MapPane(nullptr, {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}});
         view->resize(400, 300);
         view->show();
         return view;

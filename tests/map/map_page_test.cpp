@@ -8,9 +8,9 @@
 #include <QSignalSpy>
 #include <memory>
 
+#include "map/map_browser.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace tesmira {

@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "map/map_browser.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
-#include "map/map_browser.h"
 #include "map_test_env.h"
 
 namespace tesmira {

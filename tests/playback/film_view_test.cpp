@@ -24,8 +24,8 @@
 #include <memory>
 
 #include "playback/fake_film.h"
-#include "widgets/video_area.h"
 #include "widgets/overlay_label.h"
+#include "widgets/video_area.h"
 
 namespace tesmira {
 namespace {
