@@ -155,16 +155,7 @@ FilmSamples LoadFilmSamples(const std::filesystem::path& film,
     }
 
     // Neither embedded kind: the other sources, in a fixed order.
-    if (auto gpmf = LoadGpmfSource(film)) return fromSource(RecordSource::Gpmf, std::move(*gpmf));
-    const LocatorMessageSink note = locators.note ? locators.note : [](const std::string& m) {
-        std::fprintf(stderr, "tesmira: note: %s\n", m.c_str());
-    };
-    if (auto gpx = logSource(film, LogKind::Gpx, note)) {
-        return fromSource(RecordSource::Gpx, std::move(*gpx));
-    }
-    if (auto nmea = logSource(film, LogKind::Nmea, note)) {
-        return fromSource(RecordSource::Nmea, std::move(*nmea));
-    }
+    if (auto other = otherSources(film, locators)) return std::move(*other);
     return result;
 }
 
