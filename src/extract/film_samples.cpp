@@ -61,7 +61,7 @@ std::optional<SourceSamples> logSource(const std::filesystem::path& film, LogKin
     const auto header = ReadMovieHeader(film);
     if (points.empty() || !header) return std::nullopt;
     // One sample for every started second of the film.
-    const double seconds = std::ceil(std::min(header->durationSeconds, kMaxLogSeconds));
+    const double seconds = std::ceil(std::min(header->durationSeconds.value_or(0.0), kMaxLogSeconds));
     if (!(seconds >= 1)) return std::nullopt;
     auto samples = SamplesFromLog(points, static_cast<double>(header->creationUnix),
                                   static_cast<std::size_t>(seconds), [&](const std::string& m) {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <utility>
 
-#include "extract/film_duration.h"
+#include "extract/movie_header.h"
 
 namespace tesmira {
 namespace {

@@ -446,8 +446,7 @@ void MainWindow::OpenFilms(const QStringList& paths) {
     PlayFile(kept.at(static_cast<qsizetype>(order.front())));
 }
 
-void MainWindow::readFilmStatus(const QString& path) {
-    const QFileInfo info(path);
+void MainWindow::readFilmStatus(const QFileInfo& info) {
     if (!info.exists()) {
         // Gone since it was listed: no status to show.
         createdText_.clear();
@@ -460,8 +459,9 @@ void MainWindow::readFilmStatus(const QString& path) {
 
 int MainWindow::AddFileToList(const QString& path) {
     const QString name = QString::fromStdString(FilmNameOf(path.toStdString()));
-    if (!HasAcceptedEnding(path.toStdString()) || !QFileInfo(path).isFile()) return 0;
-    readFilmStatus(path);
+    const QFileInfo info(path);
+    if (!HasAcceptedEnding(path.toStdString()) || !info.isFile()) return 0;
+    readFilmStatus(info);
     durationText_.clear();
     resolutionText_.clear();
     if (filmList_->FindName(name) >= 0) return 1;
@@ -522,7 +522,7 @@ bool MainWindow::LoadCurrentFilm() {
     resendPending_ = false;
     filmList_->SelectFilm(currentFilm_);
     hasSamples_ = false;
-    readFilmStatus(currentFilm_);
+    readFilmStatus(QFileInfo(currentFilm_));
     syncRecords_.clear();
     syncRecords_.shrink_to_fit();
     StopSync();
@@ -577,7 +577,7 @@ bool MainWindow::LoadCurrentFilm() {
                           QString::fromStdString(FilmNameOf(currentFilm_.toStdString())), sizeText_,
                           createdText_, durationText_, resolutionText_);
     // The instruments started before the first sample: they show second 0 from the start.
-    if (opened) FollowFilm();
+    if (opened) followEngine();
     return opened;
 }
 
@@ -619,13 +619,19 @@ void MainWindow::ResumeSync(const QString& position) {
     alignPanes(ParsePositionText(position.toStdString()), true, true);
 }
 
-void MainWindow::FollowFilm() {
+void MainWindow::FollowFilm(double position) {
+    alignPanes(std::max(0, WholeSeconds(position)), filmView_->engine().IsRunning(), false);
+}
+
+void MainWindow::followEngine() {
+    // Moves the window made itself (a load, a pause, the end): the film pane's labels
+    // have not been told, the other panes follow them.
     FilmEngine& engine = filmView_->engine();
     if (!engine.GetVideoSize()) return;
     const double position = engine.GetPosition().value_or(0.0);
-    const int second = std::max(0, WholeSeconds(position));
-    if (filmView_->shownSecond() != second) filmView_->UpdateOverlay(position);
-    alignPanes(second, engine.IsRunning(), false);
+    if (filmView_->shownSecond() != std::max(0, WholeSeconds(position)))
+        filmView_->UpdateOverlay(position);
+    FollowFilm(position);
 }
 
 void MainWindow::alignPanes(int second, bool running, bool all) {
@@ -720,7 +726,7 @@ void MainWindow::StopInstrumentTimers() {
     instrumentView_->Speedometer().Pause();
     instrumentView_->Compass().Pause();
     // Paused or stopped (and rewound): the panes hold the film's second.
-    FollowFilm();
+    followEngine();
 }
 
 void MainWindow::CloseFilm() {
@@ -740,7 +746,7 @@ void MainWindow::PlayNextFilm() {
     const QScopedValueRollback through(playingThrough_, true);
     filmList_->PlayNext(currentFilm_);
     // The last film ends rewound: every pane shows its first second.
-    FollowFilm();
+    followEngine();
 }
 
 void MainWindow::PlayPrevious(const QString& path) {

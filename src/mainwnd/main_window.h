@@ -22,6 +22,7 @@
 #include "playback/film_host.h"
 
 class QAction;
+class QFileInfo;
 class QSplitter;
 
 namespace tesmira {
@@ -97,7 +98,7 @@ public:
     void StopInstrumentTimers() override;
     // The one clock: compares the second every pane shows with the film's and realigns
     // only the panes that are a whole record off. The page is called only then.
-    void FollowFilm() override;
+    void FollowFilm(double position) override;
     void SpeedChanged(double factor) override;
     void PlayNextFilm() override;
     void PlayPrevious(const QString& path) override;
@@ -162,9 +163,11 @@ private:
     // Sets the panes that show another record than `second` to it (all of them with
     // `all`), stepping on when `running`, else holding there.
     void alignPanes(int second, bool running, bool all);
+    // FollowFilm at the engine's position, the film pane's labels included.
+    void followEngine();
     int markerSecond() const;
     void toldMarker(int second, int periodMs, bool running);
-    void readFilmStatus(const QString& path);
+    void readFilmStatus(const QFileInfo& info);
     void openCommandLine(const QStringList& arguments);
     // The film after the current one in the list gets its records read and its playback made
     // ready while the current one plays; whatever was ready for another film is dropped.

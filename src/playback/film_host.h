@@ -29,9 +29,11 @@ public:
     virtual void PauseMapTrack() = 0;
     virtual void StopInstrumentTimers() = 0;
     // The film's position moved on its own or without a resume (a refresh tick while
-    // playing, a seek or a frame step while paused): every pane that shows another
-    // second than the film is set to the film's. A host without such panes ignores it.
-    virtual void FollowFilm() {}
+    // playing, a seek or a frame step while paused) to `position` seconds, as the pane
+    // has just read it and shown it in its own labels: every other pane that shows
+    // another second than the film is set to the film's. A host without such panes
+    // ignores it.
+    virtual void FollowFilm(double position) { (void)position; }
     // The playback speed became `factor` (1.0 normal): what steps on its own timer
     // steps that much faster.
     virtual void SpeedChanged(double factor) { (void)factor; }

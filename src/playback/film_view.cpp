@@ -441,14 +441,14 @@ void FilmView::RefreshTick() {
     const int value = ProgressValue(position, durationSeconds_);
     if (value != progress_->value()) setProgress(value);
     UpdateOverlay(position);
-    host_.FollowFilm();
+    host_.FollowFilm(position);
 }
 
 void FilmView::UpdateOverlay(double position) {
     if (position == 0.0) position = engine_->GetPosition().value_or(0.0);
     const int second = WholeSeconds(position);
     shownSecond_ = second;
-    timeText_->setText(fromUtf8(ClockText(second)) + "/" + durationText_ + speedSuffix());
+    showTimeText(second);
 
     const std::vector<VIDEO_SYNC_OUTPUT_T>& records = host_.SyncRecords();
     if (second >= 0 && static_cast<std::size_t>(second) < records.size()) {
@@ -465,6 +465,10 @@ void FilmView::UpdateOverlay(double position) {
         positionLabel_->setText(fromUtf8(std::string(kPositionPlaceholder)));
         fitPositionLabel();
     }
+}
+
+void FilmView::showTimeText(int second) {
+    timeText_->setText(fromUtf8(ClockText(second)) + "/" + durationText_ + speedSuffix());
 }
 
 QString FilmView::speedSuffix() const {
@@ -494,8 +498,7 @@ void FilmView::SetSpeed(std::size_t index) {
     if (filmLoaded())
         UpdateOverlay(0.0);
     else
-        timeText_->setText(fromUtf8(ClockText(std::max(shownSecond_, 0))) + "/" + durationText_ +
-                           speedSuffix());
+        showTimeText(std::max(shownSecond_, 0));
     host_.SpeedChanged(speed());
 }
 
@@ -561,7 +564,7 @@ void FilmView::seekTo(double seconds) {
     // Paused or stopped, no tick follows: the time text and labels are told now, and the
     // map and the instruments.
     UpdateOverlay(seconds);
-    if (!engine_->IsRunning()) host_.FollowFilm();
+    if (!engine_->IsRunning()) host_.FollowFilm(seconds);
 }
 
 void FilmView::seekBy(double seconds) {

@@ -170,6 +170,8 @@ private:
     void seekBy(double seconds);
     void showSecondAfterStop();
     // " 2×" after the time text, nothing at normal speed.
+    // "elapsed/duration", with the speed beside it when it is not the normal one.
+    void showTimeText(int second);
     QString speedSuffix() const;
     int timeTextWidth() const;
     // Keeps the position text on one line: the label grows to the left, and where the pane

@@ -497,7 +497,7 @@ TEST(ExportCli, GpsLogsBesideTheFilm) {
     const auto header = ReadMovieHeader(film);
     ASSERT_TRUE(header);
     ASSERT_EQ(header->creationUnix, static_cast<int64_t>(start));
-    const std::size_t seconds = static_cast<std::size_t>(std::ceil(header->durationSeconds));
+    const std::size_t seconds = static_cast<std::size_t>(std::ceil(header->durationSeconds.value_or(0.0)));
 
     // GPX points at film seconds 1 ... 4, every other second.
     {

@@ -1,7 +1,7 @@
 // A film's length read from its movie header, whatever the header's version and
 // however its sizes are damaged.
 
-#include "extract/film_duration.h"
+#include "extract/movie_header.h"
 
 #include <gtest/gtest.h>
 

@@ -145,7 +145,7 @@ struct FakeHost : FilmHost {
     void ResumeSync(const QString& position) override { calls << "ResumeSync " + position; }
     void PauseMapTrack() override { calls << "PauseMapTrack"; }
     // Counted apart: every refresh tick asks.
-    void FollowFilm() override { ++follows; }
+    void FollowFilm(double) override { ++follows; }
     void SpeedChanged(double factor) override { speeds.push_back(factor); }
     void StopInstrumentTimers() override { calls << "StopInstrumentTimers"; }
     void PlayNextFilm() override { calls << "PlayNextFilm"; }
