@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <charconv>
+#include <cmath>
 
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/owner_data.h"
+#include "extract/g_events.h"
 
 namespace tesmira {
 namespace {
@@ -56,6 +59,16 @@ std::string ReadMap() {
 
 std::string ReadTileUrl() {
     return readSetting("TileUrl", "");
+}
+
+double ReadEventG() {
+    const std::string text = readSetting("EventG", "");
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || !(value > 0) || !std::isfinite(value))
+        return kDefaultEventG;
+    return value;
 }
 
 bool WriteMap(const std::string& value) {

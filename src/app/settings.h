@@ -32,6 +32,11 @@ std::string ReadMap();
 // page then uses its default. Not in the default file.
 std::string ReadTileUrl();
 
+// "EventG": the G-sensor change, in g between two records, that marks an event;
+// kDefaultEventG when the key is missing or not a positive number. Not in the
+// default file.
+double ReadEventG();
+
 // Each sets its key; false when the file could not be written (it is then unchanged).
 bool WriteMap(const std::string& value);       // a provider's settings value
 bool WriteUnit(const std::string& value);      // "KMH" or "MPH"

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/app_paths.h"
 #include "app/ini_profile.h"
 #include "app/language_pack.h"
+#include "extract/g_events.h"
 #include "temp_dir.h"
 
 namespace tesmira {
@@ -93,6 +98,24 @@ TEST_F(Settings, OsmChoiceAndTileTemplateSurviveARestart) {
     ASSERT_TRUE(WriteMap("OSM"));  // capitals: no change
     ReadMap();
     EXPECT_EQ(MapProvider(), kMapOsm);
+}
+
+TEST_F(Settings, EventThresholdIsOptionalAndFallsBackOnBadValues) {
+    EXPECT_EQ(ReadEventG(), kDefaultEventG);  // not in the default file
+    const std::vector<std::pair<std::string, double>> cases = {
+        {"0.5", 0.5},
+        {" 1.25 ", 1.25},
+        {"0", kDefaultEventG},
+        {"-1", kDefaultEventG},
+        {"abc", kDefaultEventG},
+        {"0.5g", kDefaultEventG},
+        {"nan", kDefaultEventG},
+        {"", kDefaultEventG},
+    };
+    for (const auto& [text, expected] : cases) {
+        ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", "EventG", text));
+        EXPECT_EQ(ReadEventG(), expected) << text;
+    }
 }
 
 TEST_F(Settings, WritingAMissingUnitAddsItToTheSettingSection) {
