@@ -13,6 +13,9 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     gpsbabel hyperfine
     libjs-leaflet
+    qt6-svg-dev  # the icon writer's SVG
+    desktop-file-utils appstream  # the install test validates the desktop entry and metainfo
+    dpkg-dev  # dpkg-shlibdeps, for the package's Depends
 )
 
 missing=()

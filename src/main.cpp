@@ -14,13 +14,19 @@
 namespace {
 
 #ifdef TESMIRA_PLAYER_MODULE
-// The module sits beside the executable; /proc/self/exe names the real file
+// The module sits beside the executable in the build tree and in a private folder
+// once installed; both are found from the executable's own place, so an installed
+// copy never picks up a build tree's module. /proc/self/exe names the real file
 // even when the player is started through a link.
 std::string playerModulePath() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || self.empty()) return TESMIRA_PLAYER_MODULE;
-    return (self.parent_path() / TESMIRA_PLAYER_MODULE).string();
+    const std::filesystem::path beside = self.parent_path() / TESMIRA_PLAYER_MODULE;
+    if (std::filesystem::exists(beside, error)) return beside.string();
+    return (self.parent_path() / TESMIRA_INSTALLED_MODULE_DIR / TESMIRA_PLAYER_MODULE)
+        .lexically_normal()
+        .string();
 }
 #endif
 

@@ -821,6 +821,7 @@ int RunMainWindow(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     InitAppPaths(argc, argv);
     QApplication::setWindowIcon(TesmiraIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESMIRA_APP_ID));
 
     MainWindow window;
     window.InitDialog(QApplication::arguments().mid(1));

@@ -7,12 +7,9 @@
 
 namespace tesmira {
 
-QImage TesmiraIconImage(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+void PaintTesmiraIcon(QPainter& painter, qreal s) {
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
 
     // Body: a dark rounded square.
     QPainterPath body;
@@ -36,6 +33,14 @@ QImage TesmiraIconImage(int size) {
     // Recording light in the corner.
     painter.setBrush(QColor(0xe5, 0x39, 0x35));
     painter.drawEllipse(QPointF(0.8 * s, 0.18 * s), 0.07 * s, 0.07 * s);
+    painter.restore();
+}
+
+QImage TesmiraIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    PaintTesmiraIcon(painter, size);
     return image;
 }
 

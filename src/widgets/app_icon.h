@@ -5,7 +5,13 @@
 #include <QIcon>
 #include <QImage>
 
+class QPainter;
+
 namespace tesmira {
+
+// Paints the icon into the square (0, 0, size, size) of any paint device; the
+// installed pictures (PNG and SVG) are made by this same code.
+void PaintTesmiraIcon(QPainter& painter, qreal size);
 
 // The icon drawn at one size (square, transparent corners).
 QImage TesmiraIconImage(int size);
