@@ -37,6 +37,12 @@ layout() {
         dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
         [ "$dims" = "${size}x${size}" ] || fail "$png is $dims"
     done
+    # What a file manager's "Open with" relies on.
+    local entry="$prefix/share/applications/$id.desktop"
+    for line in 'Exec=tesmira %F' 'MimeType=video/mp4;video/quicktime;video/x-msvideo;' "Icon=$id" \
+        'Categories=AudioVideo;Video;Player;'; do
+        grep -qxF "$line" "$entry" || fail "the desktop entry lacks '$line'"
+    done
     grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$id.svg" || fail "the SVG icon is no SVG"
     # Build-time helpers and the demo film stay out.
     local extra
@@ -68,7 +74,10 @@ layout() {
 validate() {
     local skipped=0
     if command -v desktop-file-validate >/dev/null; then
-        desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry"
+        # It exits 0 on some errors ("will be fatal in the future"): any remark fails.
+        local remarks
+        remarks=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1)
+        [ $? -eq 0 ] && [ -z "$remarks" ] || fail "desktop entry: $remarks"
     else
         echo "desktop-file-validate is missing (desktop-file-utils): desktop entry not validated"
         skipped=1
