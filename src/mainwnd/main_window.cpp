@@ -353,7 +353,8 @@ void MainWindow::restoreWindow() {
     if (placed) setGeometry(kept->x, kept->y, kept->width, kept->height);
     const bool maximised = read(kMaximisedKey) == "1";
     const std::optional<std::vector<int>> sizes = ParseSizes(read(kSplittersKey), 6);
-    if (sizes)
+    // Splitter sizes belong to the window they were taken in.
+    if (sizes && placed)
         keptSplitters_ = {
             {(*sizes)[0], (*sizes)[1]}, {(*sizes)[2], (*sizes)[3]}, {(*sizes)[4], (*sizes)[5]}};
     if (const std::optional<int> volume = ParseVolume(read(kVolumeKey)))
@@ -372,7 +373,19 @@ void MainWindow::restoreWindow() {
         rememberTimer_ = new QTimer(this);
         rememberTimer_->setSingleShot(true);
         rememberTimer_->setInterval(kRememberDelayMs);
-        connect(rememberTimer_, &QTimer::timeout, this, &MainWindow::RememberNow);
+        connect(rememberTimer_, &QTimer::timeout, this, [this] {
+            // The window has settled by now: sizes still waiting for their splitter's
+            // length (the window system gave another size) are given as they are, and
+            // the splitter shares out the difference.
+            if (keptSplitters_.size() == 3) {
+                QSplitter* const splitters[] = {outerSplitter_, upperSplitter_, rightSplitter_};
+                for (std::size_t i = 0; i < 3; ++i)
+                    if (!keptSplitters_[i].empty())
+                        splitters[i]->setSizes({keptSplitters_[i][0], keptSplitters_[i][1]});
+            }
+            keptSplitters_.clear();
+            RememberNow();
+        });
         for (QSplitter* splitter : {outerSplitter_, upperSplitter_, rightSplitter_})
             connect(splitter, &QSplitter::splitterMoved, this, [this] {
                 keptSplitters_.clear();  // the user's own sizes from now on
@@ -549,8 +562,13 @@ MainWindow::ExportChoice MainWindow::ChooseExportFile(const QString& title,
         if (i >= 0) dialog.setDefaultSuffix(QString::fromLatin1(kExportFilters[i].ending));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const QString path = dialog.selectedFiles().front();
+    // A name typed with another format's ending gets that format: trip.kml holds KML.
+    const QString ending = QFileInfo(path).suffix().toLower();
+    for (const ExportFilter& filter : kExportFilters)
+        if (ending == QLatin1String(filter.ending)) return {path, filter.format};
     const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
-    return {dialog.selectedFiles().front(), kExportFilters[chosen < 0 ? 0 : chosen].format};
+    return {path, kExportFilters[chosen < 0 ? 0 : chosen].format};
 }
 
 void MainWindow::exportTracks(bool all) {
