@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/text_encoding.h"
+
 namespace tesmira {
 namespace {
 
@@ -81,16 +83,18 @@ TEST_F(MultiTrackExport, GpxIsOneTrackWithEachFilmsSegmentsInOrder) {
 TEST_F(MultiTrackExport, KmlPutsEachFilmInAFolderNamedAfterIt) {
     const std::string doc = ExportTracks(ExportFormat::Kml, films, "trip");
     EXPECT_EQ(Count(doc, "<Folder>"), 2u);
-    const std::size_t first = doc.find("<Folder>\n      <name>a &lt;1&gt;.MP4</name>\n");
-    const std::size_t second = doc.find("<Folder>\n      <name>b &amp; c.mov</name>\n");
-    ASSERT_NE(first, std::string::npos);
-    ASSERT_NE(second, std::string::npos);
-    EXPECT_LT(first, second);
-    // a's placemarks, moved right into its folder.
-    std::string placemarks = Body(ExportKml(films[0]), "  </Document>");
-    for (std::size_t at = 0; at < placemarks.size(); at = placemarks.find('\n', at) + 1)
-        placemarks.insert(at, "  ");
-    EXPECT_NE(doc.find(placemarks + "    </Folder>\n"), std::string::npos);
+    // Each film's placemarks, moved right into its folder named after it.
+    for (const TrackExportInput& film : films) {
+        std::string folder = Body(ExportKml(film), "  </Document>");
+        for (std::size_t at = 0; at < folder.size(); at = folder.find('\n', at) + 1)
+            folder.insert(at, "  ");
+        std::string name;
+        AppendXmlText(name, film.name);
+        EXPECT_NE(
+            doc.find("<Folder>\n      <name>" + name + "</name>\n" + folder + "    </Folder>\n"),
+            std::string::npos);
+    }
+    EXPECT_LT(doc.find("a &lt;1&gt;.MP4"), doc.find("b &amp; c.mov"));
     EXPECT_EQ(Count(doc, "<Placemark>"), 3u);
 }
 
