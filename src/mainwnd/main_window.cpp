@@ -75,6 +75,8 @@ constexpr char kMaximisedKey[] = "WindowMaximized";  // 1 or 0
 constexpr char kSplittersKey[] = "Splitters";  // outer, upper and right splitter, two sizes each
 constexpr char kVolumeKey[] = "Volume";        // the film pane's scale, -10000 to 0
 constexpr char kRecentKeyPrefix[] = "Recent";  // Recent1 (newest) .. Recent10
+// The widest a path stands in File > Recent, in pixels.
+constexpr int kRecentTextWidth = 640;
 // A drag or a resize sends many events; the file is written once they pause.
 constexpr int kRememberDelayMs = 1000;
 
@@ -197,6 +199,7 @@ void MainWindow::buildMenu() {
     add(file, kCmdOpen, QStringLiteral("Open"), false);
     add(file, kCmdOpenFolder, QString::fromUtf8(kFileOpenFolderText), false);
     recentMenu_ = file->addMenu(QString::fromLatin1(kFileRecentText));
+    recentMenu_->setToolTipsVisible(true);
     recentMenu_->menuAction()->setProperty(kCommandIdProperty, kCmdRecent);
     file->addSeparator();
     add(file, kCmdExportTrack, QString::fromUtf8(kFileExportText), false);
@@ -508,8 +511,12 @@ void MainWindow::fillRecentMenu() {
     const std::vector<std::string>& paths = recent_.paths();
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(paths[i]));
-        // The entry's text is the path as it is: "&" is no shortcut here.
-        QAction* action = recentMenu_->addAction(QString(path).replace('&', "&&"));
+        // The entry's text is the path as it is ("&" is no shortcut here), a long one cut
+        // in the middle, where the film's own name is least likely to be.
+        const QString shown =
+            recentMenu_->fontMetrics().elidedText(path, Qt::ElideMiddle, kRecentTextWidth);
+        QAction* action = recentMenu_->addAction(QString(shown).replace('&', "&&"));
+        action->setToolTip(path);
         const int command = kCmdRecentFirst + static_cast<int>(i);
         action->setProperty(kCommandIdProperty, command);
         connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
