@@ -350,9 +350,10 @@ void MainWindow::restoreWindow() {
         return value;
     };
     written_.clear();
-    const std::optional<KeptRect> kept = ParseKeptRect(read(kGeometryKey));
     // Kept on a screen that is gone: the window starts where a first start puts it.
-    const bool placed = kept && IsOnSomeScreen(*kept, screens);
+    std::optional<KeptRect> kept = ParseKeptRect(read(kGeometryKey));
+    if (kept) kept = PlaceKeptRect(*kept, screens);
+    const bool placed = kept.has_value();
     if (placed) setGeometry(kept->x, kept->y, kept->width, kept->height);
     const bool maximised = read(kMaximisedKey) == "1";
     const std::optional<std::vector<int>> sizes = ParseSizes(read(kSplittersKey), 6);

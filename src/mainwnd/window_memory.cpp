@@ -48,20 +48,27 @@ std::string FormatKeptRect(const KeptRect& r) {
     return FormatSizes({r.x, r.y, r.width, r.height});
 }
 
-bool IsOnSomeScreen(const KeptRect& rect, const std::vector<KeptRect>& screens) {
+std::optional<KeptRect> PlaceKeptRect(const KeptRect& rect, const std::vector<KeptRect>& screens) {
     const long long needWidth = std::min(kGripWidth, rect.width);
     const long long needHeight = std::min(kGripHeight, rect.height);
     const long long left = rect.x;
     const long long right = left + rect.width;
     const long long top = rect.y;
     const long long bottom = top + needHeight;  // the band across the top
-    return std::any_of(screens.begin(), screens.end(), [&](const KeptRect& s) {
+    for (const KeptRect& s : screens) {
         const long long width =
             std::min(right, static_cast<long long>(s.x) + s.width) - std::max(left, 0LL + s.x);
         const long long height =
             std::min(bottom, static_cast<long long>(s.y) + s.height) - std::max(top, 0LL + s.y);
-        return width >= needWidth && height >= needHeight;
-    });
+        if (width >= needWidth && height >= needHeight) {
+            // Kept on a larger screen, or at another resolution: it shrinks to fit.
+            KeptRect placed = rect;
+            placed.width = std::min(rect.width, s.width);
+            placed.height = std::min(rect.height, s.height);
+            return placed;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::vector<int>> ParseSizes(std::string_view text, std::size_t count) {

@@ -22,10 +22,12 @@ struct KeptRect {
 std::optional<KeptRect> ParseKeptRect(std::string_view text);
 std::string FormatKeptRect(const KeptRect& rect);
 
-// Whether a window at `rect` can still be seen and taken hold of: a piece of the band
-// across its top (where the title bar is dragged), 100 x 16 pixels or all of it when it
-// is smaller, lies on one of the screens. A window kept on a screen that is gone is not.
-bool IsOnSomeScreen(const KeptRect& rect, const std::vector<KeptRect>& screens);
+// Where a window kept at `rect` may stand again: nullopt unless it can still be seen and
+// taken hold of, that is a piece of the band across its top (where the title bar is
+// dragged), 100 x 16 pixels or all of it when it is smaller, lies on one of the screens
+// (a window kept on a screen that is gone gives nullopt); else `rect`, made no larger
+// than that screen.
+std::optional<KeptRect> PlaceKeptRect(const KeptRect& rect, const std::vector<KeptRect>& screens);
 
 // Whole numbers separated by commas ("699,165,864,278,466,233"); nullopt unless there
 // are exactly `count` of them and each is positive.

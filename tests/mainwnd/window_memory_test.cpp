@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,25 +26,29 @@ TEST(WindowMemory, KeptTextsParseOnlyWhenWhole) {
     EXPECT_FALSE(ParseVolume("1"));
 }
 
-TEST(WindowMemory, AWindowCountsAsShownWhileItsTitleBandMeetsAScreen) {
+TEST(WindowMemory, AKeptWindowStandsAgainOnlyWhileItsTitleBandMeetsAScreen) {
     const KeptRect primary{0, 0, 1920, 1080};
     const KeptRect right{1920, 0, 1280, 1024};
+    const std::optional<KeptRect> gone;
     const struct {
         KeptRect window;
         std::vector<KeptRect> screens;
-        bool shown;
+        std::optional<KeptRect> placed;
     } cases[] = {
-        {{384, 108, 1152, 864}, {primary}, true},  {{2100, 100, 800, 600}, {primary, right}, true},
-        {{2100, 100, 800, 600}, {primary}, false},  // its screen was unplugged
-        {{1850, 100, 800, 600}, {primary}, false},  // 70 pixels of it left: too little to hold
-        {{1800, 100, 800, 600}, {primary}, true},   // 120 pixels
-        {{100, -590, 800, 600}, {primary}, false},  // the title above the screen
-        {{100, 1070, 800, 600}, {primary}, false},  // 10 pixels of the top left
-        {{-50, -5, 60, 10}, {primary}, false},      // a small window partly off
-        {{0, 0, 60, 10}, {primary}, true},         {{100, 100, 800, 600}, {}, false},
+        {{384, 108, 1152, 864}, {primary}, KeptRect{384, 108, 1152, 864}},
+        {{2100, 100, 800, 600}, {primary, right}, KeptRect{2100, 100, 800, 600}},
+        {{2100, 100, 800, 600}, {primary}, gone},  // its screen was unplugged
+        {{1850, 100, 800, 600}, {primary}, gone},  // 70 pixels of it left: too little to hold
+        {{1800, 100, 800, 600}, {primary}, KeptRect{1800, 100, 800, 600}},  // 120 pixels
+        {{100, -590, 800, 600}, {primary}, gone},  // the title above the screen
+        {{100, 1070, 800, 600}, {primary}, gone},  // 10 pixels of the top left
+        {{-50, -5, 60, 10}, {primary}, gone},      // a small window partly off
+        {{0, 0, 60, 10}, {primary}, KeptRect{0, 0, 60, 10}},
+        {{1950, 10, 2500, 1400}, {primary, right}, KeptRect{1950, 10, 1280, 1024}},  // shrinks
+        {{100, 100, 800, 600}, {}, gone},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsOnSomeScreen(c.window, c.screens), c.shown)
+        EXPECT_EQ(PlaceKeptRect(c.window, c.screens), c.placed)
             << FormatKeptRect(c.window) << " on " << c.screens.size() << " screens";
 }
 
