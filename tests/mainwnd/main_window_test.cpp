@@ -1184,6 +1184,7 @@ TEST_F(MainWindowTest, ExportOfAllListedFilmsIsOneDocumentOfTheFilmsWithRecords)
 
 // Moves and resizes, splitters and volume as the user leaves them, then a new run.
 TEST_F(MainWindowTest, GeometrySplittersAndVolumeAreKeptAndRestored) {
+    screens = {QRect(0, 0, 1920, 1080)};
     Window& w = make(120);
     w.InitDialog({});
     w.setGeometry(150, 160, 1000, 700);
