@@ -70,7 +70,10 @@ bool WriteFileAtomically(const std::string& requested, std::string_view bytes) {
         ok = (fn ? fn(temp.c_str(), path.c_str()) : ::rename(temp.c_str(), path.c_str())) == 0;
     }
     if (!ok) {
+        // The caller may tell the user why: the failure's errno, not the clean-up's.
+        const int reason = errno;
         ::unlink(temp.c_str());
+        errno = reason;
         return false;
     }
     // Make the rename itself durable.

@@ -9,7 +9,7 @@ namespace tesmira {
 // empty: the bytes go to a temporary file in the same folder, are flushed to disk,
 // and the temporary file is then renamed over the old one. On any failure (folder
 // missing, disk full, rename refused) the temporary file is removed, the old file
-// is left as it was and the result is false. An existing file keeps its
+// is left as it was and the result is false, with errno telling why. An existing file keeps its
 // permission bits; a new one gets 0644. A symbolic link is kept and its target
 // replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);

@@ -84,12 +84,18 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
+    return WriteProfileStrings(path, section, {{std::string(key), std::string(value)}});
+}
+
+bool WriteProfileStrings(const std::string& path, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
     std::lock_guard lock(cacheMutex);
     const auto current = load(path);
     FileStamp stamp;
     if (!current && stampOf(path, stamp)) return false;  // exists but unreadable: leave it
     IniDocument doc = current ? *current : IniDocument();
-    if (!doc.Set(Utf8ToUtf16(section), Utf8ToUtf16(key), Utf8ToUtf16(value))) return false;
+    for (const auto& [key, value] : values)
+        if (!doc.Set(Utf8ToUtf16(section), Utf8ToUtf16(key), Utf8ToUtf16(value))) return false;
     if (!WriteFileAtomically(path, doc.Serialize())) {
         cache.erase(path);
         return false;

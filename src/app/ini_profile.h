@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tesmira {
 
@@ -19,6 +21,11 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 // refused (see IniDocument::Set); the file is then unchanged.
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// Several values of one section set with a single replacement of the file: all of
+// them or, when one is refused or the write fails, none.
+bool WriteProfileStrings(const std::string& path, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& values);
 
 // Drops every cached file (tests that change files behind the cache's back).
 void ClearProfileCache();

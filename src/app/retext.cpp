@@ -113,6 +113,12 @@ void ReTextMenu(QWidget* menuBar) {
     setCommandText(kFileExitCommand, QString::fromStdString(UiText(kFileExitKey, kFileExitText)));
     setCommandText(kFileOpenFolderCommand,
                    QString::fromStdString(UiText(kFileOpenFolderKey, kFileOpenFolderText)));
+    setCommandText(kFileRecentCommand,
+                   QString::fromStdString(UiText(kFileRecentKey, kFileRecentText)));
+    setCommandText(kFileExportCommand,
+                   QString::fromStdString(UiText(kFileExportKey, kFileExportText)));
+    setCommandText(kFileExportAllCommand,
+                   QString::fromStdString(UiText(kFileExportAllKey, kFileExportAllText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

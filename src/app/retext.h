@@ -35,14 +35,27 @@ inline constexpr int kFileOpenFolderCommand = 57602;
 inline constexpr char kFileOpenFolderKey[] = "IDS_MENU_FILE_OPEN_FOLDER";
 inline constexpr char kFileOpenFolderText[] = "Open Folder\u2026";
 
+// The File menu's Recent submenu (its entry carries the command id so that re-texting
+// finds it; the films and folders in it are never re-texted: they are paths), and the two
+// export items, likewise with the texts they keep when the language file lacks the key.
+inline constexpr int kFileRecentCommand = 57603;
+inline constexpr char kFileRecentKey[] = "IDS_MENU_FILE_RECENT";
+inline constexpr char kFileRecentText[] = "Recent";
+inline constexpr int kFileExportCommand = 57604;
+inline constexpr char kFileExportKey[] = "IDS_MENU_FILE_EXPORT";
+inline constexpr char kFileExportText[] = "Export Track\u2026";
+inline constexpr int kFileExportAllCommand = 57605;
+inline constexpr char kFileExportAllKey[] = "IDS_MENU_FILE_EXPORT_ALL";
+inline constexpr char kFileExportAllText[] = "Export All Tracks\u2026";
+
 // The View menu's Speed submenu (fourth, after Speed Unit): language key, and the text it
 // keeps when the current language file lacks the key. Its items are numbers, never re-texted.
 inline constexpr char kViewSpeedKey[] = "IDS_MENU_VIEW_SPEED";
 inline constexpr char kViewSpeedText[] = "Speed";
 
 // Sets every menu text from the language file (UiText: "Not found" when a key is
-// missing, except for a map item with a kept text, app/map_providers.h, and the Exit
-// and Open Folder items, which keep kFileExitText and kFileOpenFolderText). `menuBar` is the
+// missing, except for a map item with a kept text, app/map_providers.h, and the Exit,
+// Open Folder, Recent and export items, which keep the texts above). `menuBar` is the
 // QMenuBar (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View,
 // Help; the View menu's positions 0, 1, 2, 3 are the Language, Maps, Speed Unit and Speed submenus.
 // The other items are found by their "commandId" anywhere below the menu bar.

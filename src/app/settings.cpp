@@ -71,6 +71,15 @@ double ReadEventG() {
     return value;
 }
 
+std::string ReadSetting(const std::string& key) {
+    return readSetting(key.c_str(), "");
+}
+
+bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& values) {
+    EnsureSettingsFile();
+    return WriteProfileStrings(SettingsPath(), kSection, values);
+}
+
 bool WriteMap(const std::string& value) {
     return writeSetting("Map", value);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/map_providers.h"
 
@@ -36,6 +38,12 @@ std::string ReadTileUrl();
 // kDefaultEventG when the key is missing or not a positive number. Not in the
 // default file.
 double ReadEventG();
+
+// Any other key of the section, for the window's memory (mainwnd/window_memory.h): empty
+// when missing. None of those keys is in the default file.
+std::string ReadSetting(const std::string& key);
+// Sets several keys with one replacement of the file: all or, on failure, none.
+bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& values);
 
 // Each sets its key; false when the file could not be written (it is then unchanged).
 bool WriteMap(const std::string& value);       // a provider's settings value

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -39,6 +40,7 @@
 #include "mainwnd/film_duration_queue.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/sample_prefetch.h"
+#include "mainwnd/track_export_job.h"
 #include "mainwnd/track_feeder.h"
 #include "mainwnd/window_rules.h"
 #include "map/browser_view.h"
@@ -66,6 +68,46 @@ constexpr LanguageItem kLanguages[] = {
 constexpr ColorRef kLineColours[] = {0x0000FF, 0x00FF00, 0xFF0000};
 constexpr ColorRef kGridColour = 0x737373;
 constexpr double kChartTop = 5120000.0;
+
+// The window's memory in the settings file: optional keys, none in the default file.
+constexpr char kGeometryKey[] = "WindowGeometry";    // x,y,width,height of the normal window
+constexpr char kMaximisedKey[] = "WindowMaximized";  // 1 or 0
+constexpr char kSplittersKey[] = "Splitters";  // outer, upper and right splitter, two sizes each
+constexpr char kVolumeKey[] = "Volume";        // the film pane's scale, -10000 to 0
+constexpr char kRecentKeyPrefix[] = "Recent";  // Recent1 (newest) .. Recent10
+// The widest a path stands in File > Recent, in pixels.
+constexpr int kRecentTextWidth = 640;
+// A drag or a resize sends many events; the file is written once they pause.
+constexpr int kRememberDelayMs = 1000;
+
+std::string recentKey(std::size_t index) {
+    return kRecentKeyPrefix + std::to_string(index + 1);
+}
+
+QString text(const char* key, const char* english) {
+    return QString::fromStdString(UiText(key, english));
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+struct ExportFilter {
+    ExportFormat format;
+    const char* key;
+    const char* english;
+    const char* ending;
+};
+constexpr ExportFilter kExportFilters[] = {
+    {ExportFormat::Gpx, "IDD102_export_gpx", "GPX track", "gpx"},
+    {ExportFormat::Kml, "IDD102_export_kml", "KML (Google Earth)", "kml"},
+    {ExportFormat::Csv, "IDD102_export_csv", "CSV table", "csv"},
+    {ExportFormat::Json, "IDD102_export_json", "JSON (every value)", "json"},
+};
+
+QString filterText(const ExportFilter& filter) {
+    return QStringLiteral("%1 (*.%2)").arg(text(filter.key, filter.english), filter.ending);
+}
 
 QString localTimeText(const QDateTime& time) {
     return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -133,6 +175,12 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
 }
 
 MainWindow::~MainWindow() {
+    // An export still reading films ends at the next film; nothing is written then.
+    exportCancelled_ = true;
+    if (exportThread_.joinable()) {
+        exportThread_.join();
+        QApplication::restoreOverrideCursor();
+    }
     // The panes go first, while the window they call as their host is still whole.
     delete paneFrame_;
     filmView_ = nullptr;
@@ -150,6 +198,12 @@ void MainWindow::buildMenu() {
     QMenu* file = bar->addMenu(QStringLiteral("File"));
     add(file, kCmdOpen, QStringLiteral("Open"), false);
     add(file, kCmdOpenFolder, QString::fromUtf8(kFileOpenFolderText), false);
+    recentMenu_ = file->addMenu(QString::fromLatin1(kFileRecentText));
+    recentMenu_->setToolTipsVisible(true);
+    recentMenu_->menuAction()->setProperty(kCommandIdProperty, kCmdRecent);
+    file->addSeparator();
+    add(file, kCmdExportTrack, QString::fromUtf8(kFileExportText), false);
+    add(file, kCmdExportAllTracks, QString::fromUtf8(kFileExportAllText), false);
     file->addSeparator();
     QAction* exit = file->addAction(QString::fromLatin1(kFileExitText));
     exit->setProperty(kCommandIdProperty, kFileExitCommand);
@@ -157,6 +211,8 @@ void MainWindow::buildMenu() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
     commandAction(kCmdOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     commandAction(kCmdOpenFolder)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateFileMenu);
+    updateFileMenu();
     QMenu* view = bar->addMenu(QStringLiteral("View"));
     QMenu* language = view->addMenu(QStringLiteral("Language"));
     add(language, kCmdLanguageEn, QStringLiteral("(en)English"), true);
@@ -266,6 +322,7 @@ void MainWindow::buildPanes() {
 void MainWindow::InitDialog(const QStringList& arguments) {
     const MainGeometry g = firstGeometry();
     setGeometry(g.left, g.top, g.shownWidth, g.shownHeight);
+    restoreWindow();
 
     ApplyLanguage("");
     ReTextMenu(menuBar());
@@ -276,6 +333,315 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     checkMap(MapProvider());
     checkUnit();
     openCommandLine(arguments);
+}
+
+void MainWindow::restoreWindow() {
+    std::vector<KeptRect> screens;
+    for (const QRect& r : options_.screens)
+        screens.push_back({r.x(), r.y(), r.width(), r.height()});
+    if (options_.screens.empty())
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect r = screen->geometry();
+            screens.push_back({r.x(), r.y(), r.width(), r.height()});
+        }
+    const auto read = [this](const std::string& key) {
+        std::string value = ReadSetting(key);
+        written_.emplace_back(key, value);
+        return value;
+    };
+    written_.clear();
+    // Kept on a screen that is gone: the window starts where a first start puts it.
+    std::optional<KeptRect> kept = ParseKeptRect(read(kGeometryKey));
+    if (kept) kept = PlaceKeptRect(*kept, screens);
+    const bool placed = kept.has_value();
+    if (placed) setGeometry(kept->x, kept->y, kept->width, kept->height);
+    const bool maximised = read(kMaximisedKey) == "1";
+    const std::optional<std::vector<int>> sizes = ParseSizes(read(kSplittersKey), 6);
+    // Splitter sizes belong to the window they were taken in.
+    if (sizes && placed)
+        keptSplitters_ = {
+            {(*sizes)[0], (*sizes)[1]}, {(*sizes)[2], (*sizes)[3]}, {(*sizes)[4], (*sizes)[5]}};
+    if (const std::optional<int> volume = ParseVolume(read(kVolumeKey)))
+        filmView_->SetVolume(*volume);
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < RecentList::kMaxRecent; ++i) values.push_back(read(recentKey(i)));
+    recent_ = RecentList::FromValues(values);
+    fillRecentMenu();
+    if (maximised && placed) setWindowState(windowState() | Qt::WindowMaximized);
+    // The layout takes the window's size at once where the window system allows it.
+    if (QLayout* layout = this->layout()) layout->activate();
+    if (QLayout* layout = paneFrame_->layout()) layout->activate();
+    applyKeptSplitters();
+
+    if (!rememberTimer_) {
+        rememberTimer_ = new QTimer(this);
+        rememberTimer_->setSingleShot(true);
+        rememberTimer_->setInterval(kRememberDelayMs);
+        connect(rememberTimer_, &QTimer::timeout, this, [this] {
+            // The window has settled by now: sizes still waiting for their splitter's
+            // length (the window system gave another size) are given as they are, and
+            // the splitter shares out the difference.
+            if (keptSplitters_.size() == 3) {
+                QSplitter* const splitters[] = {outerSplitter_, upperSplitter_, rightSplitter_};
+                for (std::size_t i = 0; i < 3; ++i)
+                    if (!keptSplitters_[i].empty())
+                        splitters[i]->setSizes({keptSplitters_[i][0], keptSplitters_[i][1]});
+            }
+            keptSplitters_.clear();
+            RememberNow();
+        });
+        for (QSplitter* splitter : {outerSplitter_, upperSplitter_, rightSplitter_})
+            connect(splitter, &QSplitter::splitterMoved, this, [this] {
+                keptSplitters_.clear();  // the user's own sizes from now on
+                noteChange();
+            });
+        connect(filmView_, &FilmView::volumeChanged, this, &MainWindow::noteChange);
+    }
+    remembering_ = true;
+}
+
+void MainWindow::applyKeptSplitters() {
+    if (keptSplitters_.size() != 3) return;
+    QSplitter* const splitters[] = {outerSplitter_, upperSplitter_, rightSplitter_};
+    bool left = false;
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::vector<int>& sizes = keptSplitters_[i];
+        if (sizes.empty()) continue;
+        QSplitter* splitter = splitters[i];
+        const int length =
+            splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        if (length == sizes[0] + sizes[1] + splitter->handleWidth()) {
+            splitter->setSizes({sizes[0], sizes[1]});
+            sizes.clear();
+        } else {
+            left = true;
+        }
+    }
+    if (!left) keptSplitters_.clear();
+}
+
+void MainWindow::noteChange() {
+    if (remembering_ && rememberTimer_) rememberTimer_->start();
+}
+
+void MainWindow::RememberNow() {
+    if (rememberTimer_) rememberTimer_->stop();
+    if (!remembering_) return;
+    std::vector<std::pair<std::string, std::string>> values;
+    if (!isMinimized()) {
+        const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+        if (normal.isValid())
+            values.emplace_back(kGeometryKey, FormatKeptRect({normal.x(), normal.y(),
+                                                              normal.width(), normal.height()}));
+        values.emplace_back(kMaximisedKey, isMaximized() ? "1" : "0");
+        // Sizes not yet given back to a splitter are still the ones to keep.
+        std::vector<int> sizes;
+        QSplitter* const splitters[] = {outerSplitter_, upperSplitter_, rightSplitter_};
+        for (std::size_t i = 0; i < 3; ++i) {
+            const QList<int> shown = splitters[i]->sizes();
+            if (keptSplitters_.size() == 3 && !keptSplitters_[i].empty())
+                sizes.insert(sizes.end(), keptSplitters_[i].begin(), keptSplitters_[i].end());
+            else
+                sizes.insert(sizes.end(), shown.begin(), shown.end());
+        }
+        if (ParseSizes(FormatSizes(sizes), 6))
+            values.emplace_back(kSplittersKey, FormatSizes(sizes));
+    }
+    values.emplace_back(kVolumeKey, std::to_string(filmView_->Volume()));
+    const std::vector<std::string> recent = recent_.Values();
+    for (std::size_t i = 0; i < recent.size(); ++i) values.emplace_back(recentKey(i), recent[i]);
+    // Only what changed: an unchanged window never rewrites the file.
+    std::vector<std::pair<std::string, std::string>> changed;
+    for (const auto& value : values) {
+        const auto known = std::find_if(written_.begin(), written_.end(),
+                                        [&](const auto& w) { return w.first == value.first; });
+        if (known == written_.end() || known->second != value.second) changed.push_back(value);
+    }
+    if (changed.empty() || !WriteSettings(changed)) return;
+    for (const auto& value : changed) {
+        const auto known = std::find_if(written_.begin(), written_.end(),
+                                        [&](const auto& w) { return w.first == value.first; });
+        if (known == written_.end())
+            written_.push_back(value);
+        else
+            known->second = value.second;
+    }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    noteChange();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    noteChange();
+    // Once the layout has given the splitters the window's new size.
+    if (!keptSplitters_.empty()) QTimer::singleShot(0, this, &MainWindow::applyKeptSplitters);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) noteChange();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    RememberNow();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::remember(const QStringList& opened) {
+    bool changed = false;
+    // The first of one choice ends up on top.
+    for (auto it = opened.crbegin(); it != opened.crend(); ++it) {
+        const QFileInfo info(*it);
+        if (info.isDir() || (info.isFile() && HasAcceptedEnding(it->toStdString())))
+            changed = recent_.Add(localPath(absoluteFilm(*it))) || changed;
+    }
+    if (changed) saveRecent();
+}
+
+void MainWindow::saveRecent() {
+    fillRecentMenu();
+    // At once, not after a pause: a film opened may be one that brings the player down.
+    if (remembering_) RememberNow();
+}
+
+void MainWindow::fillRecentMenu() {
+    recentMenu_->clear();
+    const std::vector<std::string>& paths = recent_.paths();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(paths[i]));
+        // The entry's text is the path as it is ("&" is no shortcut here), a long one cut
+        // in the middle, where the film's own name is least likely to be.
+        const QString shown =
+            recentMenu_->fontMetrics().elidedText(path, Qt::ElideMiddle, kRecentTextWidth);
+        QAction* action = recentMenu_->addAction(QString(shown).replace('&', "&&"));
+        action->setToolTip(path);
+        const int command = kCmdRecentFirst + static_cast<int>(i);
+        action->setProperty(kCommandIdProperty, command);
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    }
+    recentMenu_->setEnabled(!paths.empty());
+}
+
+void MainWindow::openRecent(std::size_t index) {
+    if (index >= recent_.paths().size()) return;
+    const std::string path = recent_.paths()[index];
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(path));
+    if (!QFileInfo::exists(shown)) {
+        recent_.Remove(path);
+        saveRecent();
+        ShowMessage(
+            text("IDD102_recent_gone", "%1 is no longer there and was taken off the Recent menu.")
+                .arg(shown));
+        return;
+    }
+    OpenFilms({shown});
+}
+
+void MainWindow::updateFileMenu() {
+    if (QAction* one = commandAction(kCmdExportTrack))
+        one->setEnabled(!exporting() && !currentFilm_.isEmpty());
+    if (QAction* all = commandAction(kCmdExportAllTracks))
+        all->setEnabled(!exporting() && filmList_ && filmList_->List().GetItemCount() > 0);
+    recentMenu_->setEnabled(!recent_.paths().empty());
+}
+
+QStringList MainWindow::listedFilms() const {
+    QStringList films;
+    const SortableListView& rows = filmList_->List();
+    for (int row = 0; row < rows.GetItemCount(); ++row)
+        films << rows.GetItemText(row, FilmListPane::kPathColumn);
+    return films;
+}
+
+MainWindow::ExportChoice MainWindow::ChooseExportFile(const QString& title,
+                                                      const QString& suggested) {
+    QFileDialog dialog(this, title, suggested);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList filters;
+    for (const ExportFilter& filter : kExportFilters) filters << filterText(filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QString::fromLatin1(kExportFilters[0].ending));
+    // A name typed without an ending gets the chosen format's.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& f) {
+        const qsizetype i = filters.indexOf(f);
+        if (i >= 0) dialog.setDefaultSuffix(QString::fromLatin1(kExportFilters[i].ending));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const QString path = dialog.selectedFiles().front();
+    // A name typed with another format's ending gets that format: trip.kml holds KML.
+    const QString ending = QFileInfo(path).suffix().toLower();
+    for (const ExportFilter& filter : kExportFilters)
+        if (ending == QLatin1String(filter.ending)) return {path, filter.format};
+    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+    return {path, kExportFilters[chosen < 0 ? 0 : chosen].format};
+}
+
+void MainWindow::exportTracks(bool all) {
+    if (exporting()) return;  // one at a time; the menu items are off meanwhile
+    const QStringList films = all ? listedFilms() : QStringList{currentFilm_};
+    if (films.isEmpty() || films.front().isEmpty()) return;
+    const QFileInfo first(films.front());
+    const QString suggested =
+        first.absolutePath() + "/" + (all ? QStringLiteral("tracks") : first.completeBaseName());
+    const ExportChoice choice = ChooseExportFile(
+        all ? text("IDD102_export_all_title", "Export the tracks of all listed films")
+            : text("IDD102_export_title", "Export the track of the playing film"),
+        suggested);
+    if (choice.path.isEmpty()) return;
+
+    TrackExportJob job;
+    job.format = choice.format;
+    for (const QString& film : films) job.films.push_back(localPath(film));
+    job.several = all;
+    job.output = localPath(choice.path);
+    job.name = QFileInfo(choice.path).completeBaseName().toStdString();
+    exportCancelled_ = false;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const QString film = all ? QString() : films.front();
+    exportThread_ = std::thread([this, job, locators = options_.locators, output = choice.path,
+                                 film] {
+        const TrackExportOutcome outcome = RunTrackExportJob(
+            job, [&locators](const std::string& path) { return ReadFilmForExport(path, locators); },
+            exportCancelled_);
+        QMetaObject::invokeMethod(
+            this, [this, outcome, output, film] { exportDone(outcome, output, film); },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::exportDone(const TrackExportOutcome& outcome, const QString& output,
+                            const QString& film) {
+    if (exportThread_.joinable()) exportThread_.join();
+    QApplication::restoreOverrideCursor();
+    using Status = TrackExportOutcome::Status;
+    const QString shownOutput = QDir::toNativeSeparators(output);
+    switch (outcome.status) {
+        case Status::Written:
+        case Status::Cancelled:
+            break;
+        case Status::NoRecords:
+            ShowMessage(film.isEmpty()
+                            ? text("IDD102_export_none",
+                                   "None of the listed films holds GPS records: nothing was "
+                                   "written.")
+                            : text("IDD102_export_no_records",
+                                   "%1 holds no GPS records: nothing was written.")
+                                  .arg(QFileInfo(film).fileName()));
+            break;
+        case Status::OutputIsFilm:
+            ShowMessage(
+                text("IDD102_export_is_film", "%1 is one of the films: nothing was written.")
+                    .arg(shownOutput));
+            break;
+        case Status::WriteFailed:
+            ShowMessage(text("IDD102_export_failed", "The track could not be written to %1:\n%2")
+                            .arg(shownOutput, QString::fromStdString(outcome.reason)));
+            break;
+    }
+    emit trackExportFinished();
 }
 
 void MainWindow::openCommandLine(const QStringList& arguments) {
@@ -352,6 +718,10 @@ void MainWindow::OnCommand(int command) {
         case kCmdOpenFolder:
             if (const QString folder = ChooseFolder(); !folder.isEmpty()) OpenFilms({folder});
             return;
+        case kCmdExportTrack:
+        case kCmdExportAllTracks:
+            exportTracks(command == kCmdExportAllTracks);
+            return;
         case kCmdUnitKmh:
         case kCmdUnitMph:
             setChecked(kCmdUnitKmh, command == kCmdUnitKmh);
@@ -369,6 +739,11 @@ void MainWindow::OnCommand(int command) {
             return;
         }
         default:
+            if (command >= kCmdRecentFirst &&
+                command < kCmdRecentFirst + static_cast<int>(RecentList::kMaxRecent)) {
+                openRecent(static_cast<std::size_t>(command - kCmdRecentFirst));
+                return;
+            }
             if (command >= kCmdSpeedFirst &&
                 command < kCmdSpeedFirst + static_cast<int>(kPlaySpeedCount)) {
                 filmView_->SetSpeed(static_cast<std::size_t>(command - kCmdSpeedFirst));
@@ -430,6 +805,7 @@ void MainWindow::ShowMessage(const QString& text) {
 }
 
 void MainWindow::OpenFilms(const QStringList& paths) {
+    remember(paths);
     QStringList kept;
     std::vector<std::tm> created;
     for (const QString& path : filmsAmong(paths)) {

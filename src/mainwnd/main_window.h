@@ -7,23 +7,30 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "app/map_providers.h"
 #include "app/retext.h"
+#include "cli/track_export.h"
 #include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
 #include "mainwnd/main_geometry.h"
+#include "mainwnd/window_memory.h"
 #include "map/map_pane.h"
 #include "playback/film_engine.h"
 #include "playback/film_host.h"
 
 class QAction;
 class QFileInfo;
+class QMenu;
 class QSplitter;
+class QTimer;
 
 namespace tesmira {
 
@@ -33,6 +40,7 @@ class FilmView;
 class InstrumentPane;
 class SamplePrefetch;
 class TrackFeeder;
+struct TrackExportOutcome;
 
 class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
     Q_OBJECT
@@ -41,6 +49,11 @@ public:
     enum Command {
         kCmdOpen = 57601,
         kCmdOpenFolder = kFileOpenFolderCommand,
+        kCmdRecent = kFileRecentCommand,  // the submenu
+        kCmdExportTrack = kFileExportCommand,
+        kCmdExportAllTracks = kFileExportAllCommand,
+        // File > Recent: one command per entry, newest first.
+        kCmdRecentFirst = 57616,
         kCmdLanguageEn = 32779,
         kCmdLanguageZhCn = 32778,
         kCmdLanguageZhTw = 32782,
@@ -68,6 +81,8 @@ public:
         MapPage* mapPage = nullptr;
         // The screen the first geometry is taken from; empty for the primary screen.
         QSize screenSize;
+        // The screens a kept geometry must lie on; empty for the system's screens.
+        std::vector<QRect> screens;
         // How a film's records are found (tests make a locator fail).
         FilmLocators locators;
     };
@@ -78,8 +93,19 @@ public:
 
     // Settings, language, menu, re-texting, check marks and the command-line films
     // (the arguments after the program's name, relative to the working folder), in
-    // that order.
+    // that order. What the window kept from the last run (geometry, maximised state,
+    // splitters, volume, Recent) is restored first; a kept geometry on no screen gives
+    // the first-start one.
     void InitDialog(const QStringList& arguments);
+
+    // Writes what the window remembers that changed since it was last written (the
+    // window waits a moment after each change, so that a drag writes once, and writes
+    // at close).
+    void RememberNow();
+    // The films and folders of File > Recent, newest first.
+    const std::vector<std::string>& recentPaths() const { return recent_.paths(); }
+    // An export of the menu runs on a thread of its own.
+    bool exporting() const { return exportThread_.joinable(); }
 
     // FilmHost and FilmListHost
     // 0 also for a file that does not exist: it is never listed.
@@ -114,6 +140,11 @@ public:
     void OnCommand(int command);
     // The open dialog's filters, all films together first.
     static QString OpenFilter();
+    // What the export's save dialog gives: the file, and the format of the chosen filter.
+    struct ExportChoice {
+        QString path;
+        ExportFormat format = ExportFormat::Gpx;
+    };
 
     // The panes and the state the synchroniser keeps.
     FilmView* filmView() const { return filmView_; }
@@ -140,7 +171,19 @@ public:
     QSplitter* upperSplitter() const { return upperSplitter_; }
     QSplitter* rightSplitter() const { return rightSplitter_; }
 
+signals:
+    // An export of the menu has ended (written, refused or failed; any message shown).
+    void trackExportFinished();
+
 protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    // The export's save dialog: the file and the format of the chosen filter; an empty
+    // path when cancelled. Tests replace it.
+    virtual ExportChoice ChooseExportFile(const QString& title, const QString& suggested);
     // The open-file dialog; tests replace it.
     virtual QStringList ChooseFilms();
     // The open-folder dialog, empty when cancelled; tests replace it.
@@ -177,6 +220,19 @@ private:
     FilmSamples takeSamples();
     static void reportNotPlayed(const QString& film, const char* why);
     MainGeometry firstGeometry() const;
+    // The window's memory: restored at start, noted on change, written after a pause.
+    void restoreWindow();
+    void applyKeptSplitters();
+    void noteChange();
+    void remember(const QStringList& opened);
+    void saveRecent();
+    void fillRecentMenu();
+    void openRecent(std::size_t index);
+    void updateFileMenu();
+    // File > Export: the playing film, or every listed film as one document.
+    void exportTracks(bool all);
+    void exportDone(const TrackExportOutcome& outcome, const QString& output, const QString& film);
+    QStringList listedFilms() const;
 
     Options options_;
     QWidget* paneFrame_ = nullptr;
@@ -213,6 +269,19 @@ private:
     QString preparedFilm_;  // the film after the current one, made ready
     std::unique_ptr<SamplePrefetch> preparedSamples_;
     bool prepareQueued_ = false;
+
+    // What the window remembers: on only once the kept state is restored.
+    bool remembering_ = false;
+    QTimer* rememberTimer_ = nullptr;
+    std::vector<std::pair<std::string, std::string>> written_;  // the keys as last read or written
+    // Splitter sizes kept from the last run, each set once its splitter has the size they
+    // were taken at (the window reaches its kept size only after the window system agrees).
+    std::vector<std::vector<int>> keptSplitters_;
+    RecentList recent_;
+    QMenu* recentMenu_ = nullptr;
+    // The menu's export: its thread, and the flag that ends it early when the window goes.
+    std::thread exportThread_;
+    std::atomic<bool> exportCancelled_{false};
 };
 
 // Process-wide choices the window's panes depend on; before the application object.

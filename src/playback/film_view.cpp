@@ -25,6 +25,7 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/app_paths.h"
 #include "app/language_pack.h"
@@ -166,6 +167,7 @@ FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* 
     connect(volume_, &QSlider::valueChanged, this, [this](int value) {
         engine_->SetVolume(value);
         showVolumeState();
+        emit volumeChanged(value);
     });
 
     engine_->SetEventSink([this](long code) { OnGraphEvent(code); });
@@ -249,13 +251,13 @@ bool FilmView::OpenFilm(const QString& path) {
     progress_->setEnabled(true);
     volume_->setEnabled(true);
 
-    // Full volume, unless the user silenced the player: the next film of the list stays quiet.
-    const bool muted = volume_->value() <= volume_->minimum();
-    engine_->SetVolume(muted ? -10000 : 0);
+    // The volume the user chose (or kept from the last run) holds for every film.
+    const int volume = std::clamp(volume_->value(), -10000, 0);
+    engine_->SetVolume(volume);
     {
         const QSignalBlocker block(volume_);
         volume_->setRange(-10000, 0);
-        volume_->setValue(muted ? -10000 : 0);
+        volume_->setValue(volume);
     }
     showVolumeState();
 
@@ -398,6 +400,14 @@ void FilmView::ToggleMute() {
     // Back from silence to a volume that is heard, even after the slider was pulled down.
     const int restored = volumeBeforeMute_ > volume_->minimum() ? volumeBeforeMute_ : 0;
     volume_->setValue(muted ? restored : volume_->minimum());
+}
+
+int FilmView::Volume() const {
+    return volume_->value();
+}
+
+void FilmView::SetVolume(int volume) {
+    volume_->setValue(volume);
 }
 
 void FilmView::showVolumeState() {

@@ -99,6 +99,9 @@ public:
     void SaveScreenshot();
     // The speaker icon's click: silence, or the volume there was before.
     void ToggleMute();
+    // The volume slider's value, -10000 (silent) to 0 (full): every film opens at it.
+    int Volume() const;
+    void SetVolume(int volume);
 
     // The player's keys anywhere in the pane's window (or its full-screen picture): Space
     // play/pause, Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s,
@@ -138,6 +141,10 @@ public:
     // The note over the picture (hidden when there is none).
     QLabel* notice() const { return notice_; }
     int durationSeconds() const { return durationSeconds_; }
+
+signals:
+    // The user (or SetVolume) moved the volume; not sent when a film opens.
+    void volumeChanged(int volume);
 
 protected:
     // Message box with an OK button, titled "Tesmira"; tests replace it.

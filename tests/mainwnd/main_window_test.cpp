@@ -37,6 +37,8 @@
 #include "app/ini_profile.h"
 #include "app/retext.h"
 #include "app/settings.h"
+#include "cli/export_command.h"
+#include "cli/multi_track_export.h"
 #include "filelist/film_list_pane.h"
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
@@ -75,6 +77,9 @@ public:
     using MainWindow::MainWindow;
     QStringList chosen;
     QString chosenFolder;
+    ExportChoice exportChoice;  // the save dialog's answer
+    QString exportTitle;        // and what it was asked
+    QString exportSuggested;
     QStringList messages;
     std::function<void()> whileShown;     // runs once, as if in the box's event loop
     std::function<void()> afterNextFilm;  // right after each end of a film was handled
@@ -87,6 +92,11 @@ public:
 protected:
     QStringList ChooseFilms() override { return chosen; }
     QString ChooseFolder() override { return chosenFolder; }
+    ExportChoice ChooseExportFile(const QString& title, const QString& suggested) override {
+        exportTitle = title;
+        exportSuggested = suggested;
+        return exportChoice;
+    }
     void ShowMessage(const QString& text) override {
         messages << text;
         if (whileShown) std::exchange(whileShown, nullptr)();
@@ -163,6 +173,7 @@ protected:
         const std::string host = checkHost.empty() ? provider.host() : checkHost;
         options.mapCheckHosts = {{"maps.googleapis.com", host}, {"api.map.baidu.com", host}};
         options.screenSize = QSize(1920, 1080);
+        options.screens = screens;
         options.locators = locators;
         window = std::make_unique<Window>(options);
         return *window;
@@ -201,6 +212,7 @@ protected:
     maptest::AnsweringServer provider;
     RecordingPage page;
     FilmLocators locators;
+    std::vector<QRect> screens;  // those the window is told of; empty for the system's
     FakeEngine* engine = nullptr;
     std::unique_ptr<Window> window;
 };
@@ -1083,6 +1095,207 @@ TEST_F(MainWindowTest, CommandLineFilmTrackReachesThePageThatWasStillLoading) {
         15000));
     EXPECT_EQ(window->mapView()->ShownPageId(), 156);
     EXPECT_EQ(maptest::Eval(shown, "lCoordinateX.length").toInt(), 20);
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// Runs the menu's export with the save dialog answering `choice`; true once it has ended.
+bool RunExport(Window& w, int command, const QString& path, ExportFormat format) {
+    w.exportChoice = {path, format};
+    QSignalSpy done(&w, &MainWindow::trackExportFinished);
+    w.OnCommand(command);
+    return done.count() > 0 || done.wait(60000);
+}
+
+TEST_F(MainWindowTest, ExportOfThePlayingFilmIsWhatTheCommandLineWrites) {
+    const QString film = CopyFilm(Type60Film(8), films.path(), "drive.MP4");
+    Window& w = make(120);
+    w.InitDialog({film});
+    const struct {
+        ExportFormat format;
+        const char* ending;
+    } formats[] = {{ExportFormat::Gpx, "gpx"},
+                   {ExportFormat::Kml, "kml"},
+                   {ExportFormat::Csv, "csv"},
+                   {ExportFormat::Json, "json"}};
+    for (const auto& f : formats) {
+        const QString out = films.path() + "/window." + f.ending;
+        ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportTrack, out, f.format));
+        const QString cli = films.path() + "/cli." + f.ending;
+        std::FILE* err = std::tmpfile();
+        ASSERT_EQ(RunTrackExport({f.format, film.toStdString(), cli.toStdString()}, stdout, err,
+                                 locators),
+                  0);
+        std::fclose(err);
+        EXPECT_EQ(FileBytes(out), FileBytes(cli)) << f.ending;
+    }
+    EXPECT_TRUE(w.messages.isEmpty());
+    EXPECT_EQ(w.exportTitle, "Export the track of the playing film");
+    EXPECT_EQ(w.exportSuggested, films.path() + "/drive");
+    EXPECT_FALSE(w.exporting());
+}
+
+TEST_F(MainWindowTest, ExportOfAllListedFilmsIsOneDocumentOfTheFilmsWithRecords) {
+    tf::TestFilmOptions bare;
+    bare.placement = tf::RecordPlacement::None;
+    bare.withAudio = false;
+    const QString a = CopyFilm(Type60Film(4), films.path(), "a.MP4");
+    const QString none = CopyFilm(tf::MakeTestFilm(bare), films.path(), "none.MP4");
+    const QString b = CopyFilm(Type60Film(3), films.path(), "b.MP4");
+    Window& w = make(120);
+    w.InitDialog({});
+    w.chosen = {a, none, b};
+    w.OnCommand(MainWindow::kCmdOpen);
+    ASSERT_EQ(listed().size(), 3);
+
+    const QString out = films.path() + "/trip.gpx";
+    ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportAllTracks, out, ExportFormat::Gpx));
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+    EXPECT_EQ(w.exportTitle, "Export the tracks of all listed films");
+    // The films with records, in the list's order, each one segment.
+    std::vector<FilmSamples> read;
+    std::vector<TrackExportInput> inputs;
+    read.reserve(3);
+    for (const QString& film : listed()) {
+        FilmSamples samples = LoadFilmSamples(film.toStdString(), [](const std::string&) {});
+        if (samples.samples.empty()) continue;
+        read.push_back(std::move(samples));
+        inputs.push_back(
+            {&read.back(), &read.back().records, QFileInfo(film).fileName().toStdString()});
+    }
+    ASSERT_EQ(inputs.size(), 2u);
+    const QByteArray document = FileBytes(out);
+    EXPECT_EQ(document.toStdString(), ExportTracks(ExportFormat::Gpx, inputs, "trip"));
+    EXPECT_EQ(document.count("<trkseg>"), 2);
+    EXPECT_EQ(document.count("<trkpt "), 7);
+
+    // Refused or failed: a message box, and nothing changed.
+    ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportAllTracks, b, ExportFormat::Csv));
+    ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportAllTracks, films.path() + "/gone/trip.kml",
+                          ExportFormat::Kml));
+    EXPECT_EQ(w.messages, (QStringList{b + " is one of the films: nothing was written.",
+                                       "The track could not be written to " + films.path() +
+                                           "/gone/trip.kml:\nNo such file or directory"}));
+    EXPECT_EQ(FileBytes(b), FileBytes(QString::fromStdString(Type60Film(3).string())));
+}
+
+// Moves and resizes, splitters and volume as the user leaves them, then a new run.
+TEST_F(MainWindowTest, GeometrySplittersAndVolumeAreKeptAndRestored) {
+    screens = {QRect(0, 0, 1920, 1080)};
+    Window& w = make(120);
+    w.InitDialog({});
+    w.setGeometry(150, 160, 1000, 700);
+    QApplication::processEvents();
+    w.outerSplitter()->setSizes({480, 200});
+    w.upperSplitter()->setSizes({600, 390});
+    w.rightSplitter()->setSizes({300, 170});
+    w.filmView()->SetVolume(-2500);
+    // Nothing is written while the window moves on: only after a pause, or at close.
+    for (int x = 151; x < 200; ++x) w.setGeometry(x, 160, 1000, 700);
+    w.setGeometry(150, 160, 1000, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(ReadSetting("WindowGeometry"), "");
+    const QList<int> outer = w.outerSplitter()->sizes();
+    const QList<int> upper = w.upperSplitter()->sizes();
+    const QList<int> right = w.rightSplitter()->sizes();
+    w.close();
+    EXPECT_EQ(ReadSetting("WindowGeometry"), "150,160,1000,700");
+    EXPECT_EQ(ReadSetting("WindowMaximized"), "0");
+    EXPECT_EQ(ReadSetting("Volume"), "-2500");
+
+    Window& again = make(120);
+    again.InitDialog({});
+    QApplication::processEvents();
+    EXPECT_EQ(again.geometry(), QRect(150, 160, 1000, 700));
+    EXPECT_EQ(again.outerSplitter()->sizes(), outer);
+    EXPECT_EQ(again.upperSplitter()->sizes(), upper);
+    EXPECT_EQ(again.rightSplitter()->sizes(), right);
+    EXPECT_EQ(again.filmView()->Volume(), -2500);
+
+    // Maximised: kept as such, with the normal geometry beneath.
+    again.showMaximized();
+    QApplication::processEvents();
+    again.close();
+    EXPECT_EQ(ReadSetting("WindowMaximized"), "1");
+    EXPECT_EQ(ReadSetting("WindowGeometry"), "150,160,1000,700");
+    Window& third = make(120);
+    third.InitDialog({});
+    QApplication::processEvents();
+    EXPECT_TRUE(third.isMaximized());
+    EXPECT_EQ(third.normalGeometry(), QRect(150, 160, 1000, 700));
+}
+
+TEST_F(MainWindowTest, AKeptGeometryOnNoScreenGivesTheFirstStartGeometry) {
+    const QRect primary(0, 0, 1920, 1080);
+    const struct {
+        std::vector<QRect> screens;
+        QRect expected;
+    } cases[] = {
+        {{primary, QRect(1920, 0, 1280, 1024)}, QRect(2100, 100, 800, 600)},
+        {{primary}, QRect(384, 108, 1152, 864)},  // the screen on the right is gone
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(
+            WriteSettings({{"WindowGeometry", "2100,100,800,600"}, {"WindowMaximized", "0"}}));
+        screens = c.screens;
+        Window& w = make(120);
+        w.InitDialog({});
+        EXPECT_EQ(w.geometry(), c.expected);
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, RecentHoldsTheLastFilmsAndFoldersOpenedAndOpensThemAgain) {
+    const QString a = CopyFilm(Type60Film(3), films.path(), "a.MP4");
+    const QString b = CopyFilm(Type60Film(3), films.path(), "b=c;d.MP4");
+    QDir(films.path()).mkdir("card");
+    const QString folder = films.path() + "/card";
+    const QString inFolder = CopyFilm(Type60Film(4), folder, "f.MOV");
+    Window& w = make(120);
+    w.InitDialog({a});  // the command line counts as opening
+    w.chosenFolder = folder;
+    w.OnCommand(MainWindow::kCmdOpenFolder);
+    w.chosen = {b};
+    w.OnCommand(MainWindow::kCmdOpen);
+    const auto recent = [&] {
+        QStringList paths;
+        for (const std::string& p : window->recentPaths()) paths << QString::fromStdString(p);
+        return paths;
+    };
+    EXPECT_EQ(recent(), (QStringList{b, folder, a}));
+    // Kept at once, newest first.
+    EXPECT_EQ(ReadSetting("Recent1"), b.toStdString());
+    EXPECT_EQ(ReadSetting("Recent3"), a.toStdString());
+    QMenu* menu = w.commandAction(MainWindow::kCmdRecent)->menu();
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions().at(1)->text(), folder);
+
+    // A click opens it as Open Folder did, and it comes to the top.
+    w.CloseFilm();
+    menu->actions().at(1)->trigger();
+    EXPECT_EQ(recent(), (QStringList{folder, b, a}));
+    EXPECT_EQ(w.CurrentFilm(), inFolder);
+
+    // A film that is gone is taken off with a word.
+    ASSERT_TRUE(QFile::remove(b));
+    w.OnCommand(MainWindow::kCmdRecentFirst + 1);
+    EXPECT_EQ(w.messages,
+              QStringList{b + " is no longer there and was taken off the Recent menu."});
+    EXPECT_EQ(recent(), (QStringList{folder, a}));
+    EXPECT_EQ(ReadSetting("Recent3"), "");
+
+    // The next run has them, in the language chosen.
+    w.ChangeLanguage("fr");
+    Window& next = make(120);
+    next.InitDialog({});
+    EXPECT_EQ(recent(), (QStringList{folder, a}));
+    EXPECT_EQ(next.commandAction(MainWindow::kCmdRecent)->menu()->actions().size(), 2);
+    EXPECT_EQ(next.commandAction(MainWindow::kCmdRecent)->text(), QString::fromUtf8("Récents"));
+    EXPECT_EQ(next.commandAction(MainWindow::kCmdExportAllTracks)->text(),
+              QString::fromUtf8("Exporter toutes les traces\u2026"));
 }
 
 }  // namespace

@@ -636,10 +636,10 @@ TEST_F(FilmViewTest, VolumeSliderSetsTheEngineVolume) {
     volume->setValue(-2500);
     EXPECT_EQ(engine->volumes.back(), -2500);
 
-    // The next film starts at full volume, and the slider says so.
+    // The next film keeps the chosen volume, and the slider says so.
     openFilm("/films/b.mp4");
-    EXPECT_EQ(volume->value(), 0);
-    EXPECT_EQ(engine->volumes.back(), 0);
+    EXPECT_EQ(volume->value(), -2500);
+    EXPECT_EQ(engine->volumes.back(), -2500);
 }
 
 TEST_F(FilmViewTest, DroppedFilesGoToTheHostTogether) {
