@@ -175,8 +175,7 @@ std::string ExportJson(const TrackExportInput& input) {
             if (a > 0) out += ", ";
             AppendInt(out, s.gsensor[a]);
         }
-        const MapTexts google = MapTextsForSample(s, kMapProviderGoogle);
-        const MapTexts baidu = MapTextsForSample(s, kMapProviderBaidu);
+        const auto [google, baidu] = MapTextsForGoogleAndBaidu(s);
         out += "], \"map\": {\"google\": [";
         AppendJsonString(out, google.longitude);
         out += ", ";
@@ -216,12 +215,12 @@ std::string ExportCsv(const TrackExportInput& input) {
             out += ',';
             AppendInt(out, g);
         }
-        for (const int provider : {kMapProviderGoogle, kMapProviderBaidu}) {
-            const MapTexts texts = MapTextsForSample(s, provider);
+        const GoogleBaiduTexts map = MapTextsForGoogleAndBaidu(s);
+        for (const MapTexts* texts : {&map.google, &map.baidu}) {
             out += ',';
-            out += texts.longitude;
+            out += texts->longitude;
             out += ',';
-            out += texts.latitude;
+            out += texts->latitude;
         }
         out += ',';
         if (const auto t = TimeOfSample(input, i)) out += FormatUtcTime(*t);

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string_view>
+
+#include "extract/decimal_text.h"
 
 namespace tesmira {
 
@@ -49,14 +50,6 @@ int32_t truncateToInt32(double v) {
     if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
     if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(v);
-}
-
-// "%f" without depending on the process locale (the GUI may set a locale
-// whose decimal separator is a comma).
-void appendFixed6(std::string& out, double v) {
-    char buf[400];  // the longest binary64 in fixed notation with 6 decimals fits
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-    out.append(buf, res.ec == std::errc() ? res.ptr : buf);
 }
 
 int32_t chartValue(uint32_t raw, FileType type) {
@@ -116,9 +109,11 @@ void finishSample(DerivedSample& s, const std::string& text) {
 std::string positionText(bool south, double lat, bool west, double lon) {
     std::string text;
     text += south ? 'S' : 'N';
-    appendFixed6(text, lat);
+    // "%f" without depending on the process locale (the GUI may set a locale
+    // whose decimal separator is a comma).
+    AppendFixed6(text, lat);
     text += west ? ",W" : ",E";
-    appendFixed6(text, lon);
+    AppendFixed6(text, lon);
     return text;
 }
 
