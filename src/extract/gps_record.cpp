@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "extract/decimal_text.h"
 
@@ -97,17 +98,19 @@ namespace {
 
 // The display record holds at most 24 characters and the terminating zero;
 // a damaged record with enormous coordinates is cut there.
-void finishSample(DerivedSample& s, const std::string& text) {
+void finishSample(DerivedSample& s, std::string&& text) {
     const std::size_t n = std::min(text.size(), sizeof s.sync.positionText - 1);
     std::memcpy(s.sync.positionText, text.data(), n);
     s.sync.positionText[n] = '\0';
-    s.positionText.assign(s.sync.positionText, n);
+    text.resize(n);
+    s.positionText = std::move(text);
     s.sync.speedKmh = s.speedWholeKmh;
     s.sync.speedKmhExact = s.speedKmh;
 }
 
 std::string positionText(bool south, double lat, bool west, double lon) {
     std::string text;
+    text.reserve(24);  // "N22.540000,E114.050000" and the like: one allocation
     text += south ? 'S' : 'N';
     // "%f" without depending on the process locale (the GUI may set a locale
     // whose decimal separator is a comma).
@@ -148,7 +151,7 @@ DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
     } else {
         text = kNoFixPosition;
     }
-    finishSample(s, text);
+    finishSample(s, std::move(text));
     return s;
 }
 
@@ -174,7 +177,7 @@ DerivedSample DeriveDecimalSample(const DecimalFix& f) {
     } else {
         text = kNoFixPosition;
     }
-    finishSample(s, text);
+    finishSample(s, std::move(text));
     return s;
 }
 
