@@ -173,12 +173,32 @@ bool sane(double lat, double lon) {
 
 // The sticky values of one nesting level; data follows the ones it uses.
 struct Scope {
+    const Scope* parent = nullptr;  // the enclosing level, whose names apply here too
     FirstValues scal;
     std::string complexTypes;
     std::optional<uint32_t> gpsFix;
     std::optional<GpmfTime> gpsTime;
     std::string orientation;  // ORIN, e.g. "ZXY": which camera axis each stored value is
+    std::string deviceName;   // DVNM
+    std::string model;        // MINF
+
+    // The innermost name of this level or an enclosing one: the model where
+    // one is named, else the device name.
+    std::string_view cameraName() const {
+        std::string_view device;
+        for (const Scope* s = this; s != nullptr; s = s->parent) {
+            if (!s->model.empty()) return s->model;
+            if (device.empty()) device = s->deviceName;
+        }
+        return device;
+    }
 };
+
+// A 'c' value: its characters up to the first zero, if any.
+std::string_view text(const uint8_t* data, std::size_t size) {
+    const std::string_view all(reinterpret_cast<const char*>(data), size);
+    return all.substr(0, all.find('\0'));
+}
 
 std::optional<GpmfTime> parseGpsu(const uint8_t* p, std::size_t n) {
     if (n < 12) return std::nullopt;
@@ -213,12 +233,32 @@ std::optional<GpmfTime> timeFromDays(double days, double seconds) {
     return GpmfTime{y, m, d, s / 3600, s / 60 % 60, s % 60};
 }
 
+// Global settings: KLV at the top level or nested, MINF among them.
+std::string findModel(const uint8_t* data, std::size_t size, int depth) {
+    for (std::size_t pos = 0; size - pos >= 8;) {
+        const uint8_t* head = data + pos;
+        const std::size_t dataSize = static_cast<std::size_t>(head[5]) * (head[6] << 8 | head[7]);
+        const std::size_t padded = (dataSize + 3) & ~std::size_t{3};
+        if (padded > size - pos - 8) break;
+        if (head[4] == 0 && depth < kMaxNesting) {
+            std::string nested = findModel(head + 8, dataSize, depth + 1);
+            if (!nested.empty()) return nested;
+        } else if (std::memcmp(head, "MINF", 4) == 0 && head[4] == 'c') {
+            return std::string(text(head + 8, dataSize));
+        }
+        pos += 8 + padded;
+    }
+    return {};
+}
+
 class PayloadReader {
 public:
-    explicit PayloadReader(GpmfPayload& out) : out_(out) {}
+    PayloadReader(GpmfPayload& out, std::string_view filmModel)
+        : out_(out), filmModel_(filmModel) {}
 
-    void walk(const uint8_t* p, std::size_t n, int depth) {
+    void walk(const uint8_t* p, std::size_t n, int depth, const Scope* parent) {
         Scope scope;
+        scope.parent = parent;
         std::size_t pos = 0;
         while (n - pos >= 8) {
             const uint8_t* head = p + pos;
@@ -231,7 +271,7 @@ public:
             if (padded > n - pos - 8) return;  // runs past its parent: the rest is damaged
             const uint8_t* data = head + 8;
             if (type == 0) {
-                if (depth < kMaxNesting) walk(data, dataSize, depth + 1);
+                if (depth < kMaxNesting) walk(data, dataSize, depth + 1, &scope);
             } else {
                 value(scope, key, type, data, structSize, repeat);
             }
@@ -258,7 +298,11 @@ private:
         } else if (key == "TYPE" && type == 'c') {
             scope.complexTypes.assign(reinterpret_cast<const char*>(data), structSize * repeat);
         } else if (key == "ORIN" && type == 'c') {
-            scope.orientation.assign(reinterpret_cast<const char*>(data), structSize * repeat);
+            scope.orientation = text(data, structSize * repeat);
+        } else if (key == "DVNM" && type == 'c') {
+            scope.deviceName = text(data, structSize * repeat);
+        } else if (key == "MINF" && type == 'c') {
+            scope.model = text(data, structSize * repeat);
         } else if (key == "GPSF") {
             const std::size_t n = typeSize(type);
             if (n != 0 && n <= structSize)
@@ -326,10 +370,12 @@ private:
             }
         }
         if (count == 0) return;
-        // Stored in the order ORIN names (lower case: negated); GoPro's own
-        // order without ORIN is Z, X, Y.
+        // Stored in the order ORIN names (lower case: negated), else in the
+        // order of the camera the film or the device name says.
         const std::string_view orin =
-            scope.orientation.size() == 3 ? std::string_view(scope.orientation) : "ZXY";
+            scope.orientation.size() == 3
+                ? std::string_view(scope.orientation)
+                : GpmfAccelOrder(filmModel_.empty() ? scope.cameraName() : filmModel_);
         std::array<double, 3> g{};
         for (std::size_t i = 0; i < 3; ++i) {
             const char c = orin[i];
@@ -346,14 +392,27 @@ private:
     }
 
     GpmfPayload& out_;
+    std::string_view filmModel_;
 };
 
 }  // namespace
 
-GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size) {
+std::string_view GpmfAccelOrder(std::string_view camera) {
+    // GoPro's published data orders: HERO5 Black and Session Z,X,Y; Fusion
+    // -Y,X,Z; HERO6 Black Y,-X,Z, kept by the later cameras.
+    if (camera.find("HERO5") != std::string_view::npos) return "ZXY";
+    if (camera.find("Fusion") != std::string_view::npos) return "yXZ";
+    return "YxZ";
+}
+
+GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size, std::string_view filmModel) {
     GpmfPayload out;
-    if (data != nullptr) PayloadReader(out).walk(data, size, 0);
+    if (data != nullptr) PayloadReader(out, filmModel).walk(data, size, 0, nullptr);
     return out;
+}
+
+std::string ReadGpmfModel(const uint8_t* data, std::size_t size) {
+    return data != nullptr ? findModel(data, size, 0) : std::string();
 }
 
 }  // namespace tesmira

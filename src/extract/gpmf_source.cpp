@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "extract/box_walker.h"
 #include "extract/film_reader.h"
@@ -117,6 +118,23 @@ uint64_t spanEnd(const std::vector<Payload>& payloads, std::size_t first, std::s
     return end;
 }
 
+// The camera model a GoPro film names in its user data ("udta"), in a "GPMF"
+// box of global settings; empty when it names none.
+std::string filmModel(FilmReader& reader, BoxWalker moov) {
+    constexpr uint64_t kMaxSettings = 64u << 10;
+    std::string model;
+    forEachChild(moov, "udta", [&](BoxWalker udta) {
+        BoxHeader box;
+        while (model.empty() && udta.next(box)) {
+            if (!box.is("GPMF") || box.contentSize() > kMaxSettings) continue;
+            std::vector<uint8_t> settings(static_cast<std::size_t>(box.contentSize()));
+            ReadBoxContent(reader, box, 0, settings.data(), settings.size());
+            model = ReadGpmfModel(settings.data(), settings.size());
+        }
+    });
+    return model;
+}
+
 VIDEO_GPS_RECORD_T timeRecord(bool fix, const std::optional<GpmfTime>& time) {
     VIDEO_GPS_RECORD_T r;
     r.status = fix ? 'A' : 'V';
@@ -152,6 +170,8 @@ std::optional<SourceSamples> LoadGpmfSource(const std::filesystem::path& film) {
             if (t.gpmd) found = std::move(t);
         });
     if (!found) return std::nullopt;
+    const std::string model =
+        filmModel(reader, BoxWalker(reader, moov->start, moov->end()).children(*moov));
 
     const std::vector<Payload> payloads = payloadsOf(*found, reader.size());
     if (payloads.empty()) return std::nullopt;
@@ -167,8 +187,9 @@ std::optional<SourceSamples> LoadGpmfSource(const std::filesystem::path& film) {
         bytes.resize(static_cast<std::size_t>(end - begin));
         reader.readDirect(begin, bytes.data(), bytes.size());
         for (std::size_t i = first; i < next; ++i) {
-            const GpmfPayload g = ReadGpmfPayload(bytes.data() + (payloads[i].position - begin),
-                                                  static_cast<std::size_t>(payloads[i].size));
+            const GpmfPayload g =
+                ReadGpmfPayload(bytes.data() + (payloads[i].position - begin),
+                                static_cast<std::size_t>(payloads[i].size), model);
             DecimalFix f;
             f.fix = g.hasGps && g.fix;
             f.latitude = g.latitude;
