@@ -69,6 +69,10 @@ void AppendJsonString(std::string& out, std::string_view text) {
     // The printable ASCII lead (usually the whole text) is written as it is.
     const std::size_t plain = PlainAsciiLength(text, [](char c) { return c != '"' && c != '\\'; });
     out.append(text.substr(0, plain));
+    if (plain == text.size()) {
+        out += '"';
+        return;
+    }
     for (const char c : ToValidUtf8(text.substr(plain))) {
         const auto u = static_cast<uint8_t>(c);
         switch (c) {
