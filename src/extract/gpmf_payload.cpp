@@ -122,28 +122,39 @@ int16_t be16(const uint8_t* p) {
 }
 
 using Words = uint16_t __attribute__((vector_size(16)));
-using SignedWords = int16_t __attribute__((vector_size(16)));
-using Sums = int32_t __attribute__((vector_size(32)));
+using Pairs = int32_t __attribute__((vector_size(16)));
 
 // Sums of the first three big-endian int16 of each sample (hundreds a second).
 // Packed samples of three (six bytes, as cameras write them) go eight at a
-// time: three 16-byte blocks whose 24 lanes each always hold the same axis,
-// lane j axis j % 3, summed in parallel. A lane gets at most 65535 / 8 values,
-// so 32 bits cannot overflow.
+// time: three 16-byte blocks of 24 values, value j always of axis j % 3. Each
+// block is byte-swapped to host order and read as four 32-bit pairs of
+// values; shifts sign-extend the pair's first and second value into 32-bit
+// lanes, summed in parallel. A lane gets at most 65535 / 8 values, so 32 bits
+// cannot overflow.
 std::array<int64_t, 3> axisSums16(const uint8_t* data, std::size_t structSize, std::size_t repeat) {
+    constexpr bool kLittle = std::endian::native == std::endian::little;
     std::array<int64_t, 3> sums{};
     std::size_t r = 0;
     if (structSize == 6) {
-        Sums lanes[3] = {};
+        Pairs firsts[3] = {}, seconds[3] = {};
         for (; r + 8 <= repeat; r += 8) {
+#pragma GCC unroll 3
             for (std::size_t k = 0; k < 3; ++k) {
                 Words v;
                 std::memcpy(&v, data + r * 6 + 16 * k, sizeof v);
-                if constexpr (std::endian::native == std::endian::little) v = v << 8 | v >> 8;
-                lanes[k] += __builtin_convertvector(reinterpret_cast<SignedWords>(v), Sums);
+                if constexpr (kLittle) v = v << 8 | v >> 8;
+                const auto pairs = reinterpret_cast<Pairs>(v);
+                const Pairs low = (pairs << 16) >> 16, high = pairs >> 16;
+                firsts[k] += kLittle ? low : high;
+                seconds[k] += kLittle ? high : low;
             }
         }
-        for (std::size_t j = 0; j < 24; ++j) sums[j % 3] += lanes[j / 8][j % 8];
+        for (std::size_t k = 0; k < 3; ++k) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                sums[(8 * k + 2 * i) % 3] += firsts[k][i];
+                sums[(8 * k + 2 * i + 1) % 3] += seconds[k][i];
+            }
+        }
     }
     for (; r < repeat; ++r) {
         const uint8_t* sample = data + r * structSize;
