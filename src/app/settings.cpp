@@ -61,6 +61,14 @@ std::string ReadTileUrl() {
     return readSetting("TileUrl", "");
 }
 
+std::string ReadGoogleKey() {
+    return readSetting("GoogleKey", "");
+}
+
+std::string ReadBaiduKey() {
+    return readSetting("BaiduKey", "");
+}
+
 double ReadEventG() {
     const std::string text = readSetting("EventG", "");
     double value = 0;

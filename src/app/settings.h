@@ -34,6 +34,12 @@ std::string ReadMap();
 // page then uses its default. Not in the default file.
 std::string ReadTileUrl();
 
+// "GoogleKey", "BaiduKey": the user's API keys for the providers' map scripts;
+// empty when the key is missing (the script is then asked for without one).
+// Not in the default file.
+std::string ReadGoogleKey();
+std::string ReadBaiduKey();
+
 // "EventG": the G-sensor change, in g between two records, that marks an event;
 // kDefaultEventG when the key is missing or not a positive number. Not in the
 // default file.

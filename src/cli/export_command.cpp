@@ -47,9 +47,15 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool WriteAll(std::FILE* f, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0 &&
-           !std::ferror(f);
+// Only a half-written regular file is taken away; a device or a symbolic link
+// named as the output is not ours to delete.
+void RemoveHalfWritten(const std::string& path, FilePtr& file) {
+    file.reset();
+    std::error_code statusError;
+    if (std::filesystem::symlink_status(path, statusError).type() ==
+        std::filesystem::file_type::regular) {
+        std::remove(path.c_str());
+    }
 }
 
 }  // namespace
@@ -80,7 +86,6 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
     input.film = &film;
     input.records = &film.records;
     input.name = BaseName(request.film);
-    const std::string document = ExportTrack(request.format, input);
 
     if (film.samples.empty()) {
         std::fprintf(err, "tesmira: note: '%s' holds no GPS records; the document is empty\n",
@@ -93,32 +98,49 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
                      film.samples.size());
     }
 
-    if (!request.output) {
-        if (!WriteAll(out, document)) {
-            std::fprintf(err, "tesmira: cannot write to standard output: %s\n",
+    // The document goes out piece by piece as it is written.
+    FilePtr file;
+    if (request.output) {
+        file.reset(std::fopen(request.output->c_str(), "wb"));
+        if (!file) {
+            std::fprintf(err, "tesmira: cannot write '%s': %s\n", request.output->c_str(),
                          std::strerror(errno));
+            return 1;
+        }
+    }
+    std::FILE* const target = file ? file.get() : out;
+    bool written = true;
+    int writeErrno = 0;
+    const auto write = [&](std::string_view piece) {
+        if (written && std::fwrite(piece.data(), 1, piece.size(), target) != piece.size()) {
+            written = false;
+            writeErrno = errno;
+        }
+    };
+    try {
+        ExportTrack(request.format, input, write);
+    } catch (...) {
+        if (file) RemoveHalfWritten(*request.output, file);
+        throw;
+    }
+    if (written && (std::fflush(target) != 0 || std::ferror(target))) {
+        written = false;
+        writeErrno = errno;
+    }
+
+    if (!request.output) {
+        if (!written) {
+            std::fprintf(err, "tesmira: cannot write to standard output: %s\n",
+                         std::strerror(writeErrno));
             return 1;
         }
         return 0;
     }
     const std::string& path = *request.output;
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) {
-        std::fprintf(err, "tesmira: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
-        return 1;
-    }
-    const bool written = WriteAll(f.get(), document);
-    const int savedErrno = errno;
-    if (std::fclose(f.release()) != 0 || !written) {
+    if (std::fclose(file.release()) != 0 || !written) {
         std::fprintf(err, "tesmira: cannot write '%s': %s\n", path.c_str(),
-                     std::strerror(written ? errno : savedErrno));
-        // Only a half-written regular file is taken away; a device or a
-        // symbolic link named as the output is not ours to delete.
-        std::error_code statusError;
-        if (std::filesystem::symlink_status(path, statusError).type() ==
-            std::filesystem::file_type::regular) {
-            std::remove(path.c_str());
-        }
+                     std::strerror(written ? errno : writeErrno));
+        RemoveHalfWritten(path, file);
         return 1;
     }
     return 0;

@@ -29,28 +29,51 @@ std::size_t ValidSequenceLength(std::string_view s) {
     return 0;
 }
 
+// Length of the lead of text made of printable ASCII (space to '~') that
+// keep() accepts: bytes every document writes unchanged.
+template <typename Keep>
+std::size_t PlainAsciiLength(std::string_view text, Keep keep) {
+    std::size_t n = 0;
+    while (n < text.size() && text[n] >= ' ' && text[n] <= '~' && keep(text[n])) ++n;
+    return n;
+}
+
 }  // namespace
 
 std::string ToValidUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const std::size_t n = ValidSequenceLength(bytes);
-        if (n == 0) {
-            out += kReplacement;
-            bytes.remove_prefix(1);
-        } else {
-            out += bytes.substr(0, n);
-            bytes.remove_prefix(n);
+    // Runs of well-formed text are copied whole; ASCII needs no closer look.
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<uint8_t>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
         }
+        const std::size_t n = ValidSequenceLength(bytes.substr(i));
+        if (n != 0) {
+            i += n;
+            continue;
+        }
+        out.append(bytes.substr(runStart, i - runStart));
+        out += kReplacement;
+        runStart = ++i;
     }
+    out.append(bytes.substr(runStart));
     return out;
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : ToValidUtf8(text)) {
+    // The printable ASCII lead (usually the whole text) is written as it is.
+    const std::size_t plain = PlainAsciiLength(text, [](char c) { return c != '"' && c != '\\'; });
+    out.append(text.substr(0, plain));
+    if (plain == text.size()) {
+        out += '"';
+        return;
+    }
+    for (const char c : ToValidUtf8(text.substr(plain))) {
         const auto u = static_cast<uint8_t>(c);
         switch (c) {
             case '"':
@@ -121,7 +144,9 @@ void AppendXmlText(std::string& out, std::string_view text) {
 
 void AppendCsvField(std::string& out, std::string_view text) {
     out += '"';
-    for (const char c : ToValidUtf8(text)) {
+    const std::size_t plain = PlainAsciiLength(text, [](char c) { return c != '"'; });
+    out.append(text.substr(0, plain));
+    for (const char c : ToValidUtf8(text.substr(plain))) {
         if (c == '"') out += '"';
         out += c;
     }

@@ -125,10 +125,31 @@ std::vector<SampleRun> TrackRuns(const std::vector<DerivedSample>& samples) {
     return runs;
 }
 
-std::string ExportJson(const TrackExportInput& input) {
+namespace {
+
+// Where a document goes: whole into text, or piece by piece to a sink, so
+// that a long film's document is never held (nor its memory touched) at once.
+class DocumentOut {
+public:
+    explicit DocumentOut(const DocumentSink* sink) : sink_(sink) {
+        if (sink_ != nullptr) text.reserve(kPiece + 4096);
+    }
+    std::string text;
+    // After each sample: hands what is written so far on once it is large enough.
+    void pieceDone() {
+        if (sink_ == nullptr || text.size() < kPiece) return;
+        (*sink_)(text);
+        text.clear();
+    }
+
+private:
+    static constexpr std::size_t kPiece = 64 * 1024;
+    const DocumentSink* sink_;
+};
+
+void WriteJson(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
-    std::string out;
-    out.reserve(512 + film.samples.size() * 360);
+    std::string& out = doc.text;
     out += "{\n  \"type\": ";
     AppendInt(out, static_cast<int>(film.type));
     out += ",\n  \"source\": ";
@@ -175,8 +196,7 @@ std::string ExportJson(const TrackExportInput& input) {
             if (a > 0) out += ", ";
             AppendInt(out, s.gsensor[a]);
         }
-        const MapTexts google = MapTextsForSample(s, kMapProviderGoogle);
-        const MapTexts baidu = MapTextsForSample(s, kMapProviderBaidu);
+        const auto [google, baidu] = MapTextsForGoogleAndBaidu(s);
         out += "], \"map\": {\"google\": [";
         AppendJsonString(out, google.longitude);
         out += ", ";
@@ -186,14 +206,15 @@ std::string ExportJson(const TrackExportInput& input) {
         out += ", ";
         AppendJsonString(out, baidu.latitude);
         out += "]}}";
+        doc.pieceDone();
     }
     out += film.samples.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return out;
 }
 
-std::string ExportCsv(const TrackExportInput& input) {
+void WriteCsv(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
-    std::string out =
+    std::string& out = doc.text;
+    out +=
         "index,fix,latitude,longitude,position_text,speed_kmh,speed_whole_kmh,course,"
         "gsensor_x,gsensor_y,gsensor_z,google_longitude,google_latitude,baidu_longitude,"
         "baidu_latitude,utc_time\n";
@@ -216,23 +237,24 @@ std::string ExportCsv(const TrackExportInput& input) {
             out += ',';
             AppendInt(out, g);
         }
-        for (const int provider : {kMapProviderGoogle, kMapProviderBaidu}) {
-            const MapTexts texts = MapTextsForSample(s, provider);
+        const GoogleBaiduTexts map = MapTextsForGoogleAndBaidu(s);
+        for (const MapTexts* texts : {&map.google, &map.baidu}) {
             out += ',';
-            out += texts.longitude;
+            out += texts->longitude;
             out += ',';
-            out += texts.latitude;
+            out += texts->latitude;
         }
         out += ',';
         if (const auto t = TimeOfSample(input, i)) out += FormatUtcTime(*t);
         out += '\n';
+        doc.pieceDone();
     }
-    return out;
 }
 
-std::string ExportGpx(const TrackExportInput& input) {
+void WriteGpx(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
-    std::string out =
+    std::string& out = doc.text;
+    out +=
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"tesmira\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
         "  <trk>\n    <name>";
@@ -253,16 +275,17 @@ std::string ExportGpx(const TrackExportInput& input) {
             } else {
                 out += "\"/>\n";
             }
+            doc.pieceDone();
         }
         out += "    </trkseg>\n";
     }
     out += "  </trk>\n</gpx>\n";
-    return out;
 }
 
-std::string ExportKml(const TrackExportInput& input) {
+void WriteKml(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
-    std::string out =
+    std::string& out = doc.text;
+    out +=
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
         "  <Document>\n    <name>";
@@ -295,26 +318,55 @@ std::string ExportKml(const TrackExportInput& input) {
             AppendDecimal(out, film.samples[i].longitude);
             out += ',';
             AppendDecimal(out, film.samples[i].latitude);
+            doc.pieceDone();
         }
         out += run.first == run.last ? "</coordinates></Point>\n" : "</coordinates></LineString>\n";
         out += "    </Placemark>\n";
     }
     out += "  </Document>\n</kml>\n";
-    return out;
 }
 
-std::string ExportTrack(ExportFormat format, const TrackExportInput& input) {
+void Write(ExportFormat format, const TrackExportInput& input, DocumentOut& doc) {
     switch (format) {
         case ExportFormat::Json:
-            return ExportJson(input);
+            return WriteJson(input, doc);
         case ExportFormat::Csv:
-            return ExportCsv(input);
+            return WriteCsv(input, doc);
         case ExportFormat::Gpx:
-            return ExportGpx(input);
+            return WriteGpx(input, doc);
         case ExportFormat::Kml:
-            return ExportKml(input);
+            return WriteKml(input, doc);
     }
-    return {};
+}
+
+std::string Whole(ExportFormat format, const TrackExportInput& input) {
+    DocumentOut doc(nullptr);
+    Write(format, input, doc);
+    return std::move(doc.text);
+}
+
+}  // namespace
+
+std::string ExportJson(const TrackExportInput& input) {
+    return Whole(ExportFormat::Json, input);
+}
+std::string ExportCsv(const TrackExportInput& input) {
+    return Whole(ExportFormat::Csv, input);
+}
+std::string ExportGpx(const TrackExportInput& input) {
+    return Whole(ExportFormat::Gpx, input);
+}
+std::string ExportKml(const TrackExportInput& input) {
+    return Whole(ExportFormat::Kml, input);
+}
+std::string ExportTrack(ExportFormat format, const TrackExportInput& input) {
+    return Whole(format, input);
+}
+
+void ExportTrack(ExportFormat format, const TrackExportInput& input, const DocumentSink& sink) {
+    DocumentOut doc(&sink);
+    Write(format, input, doc);
+    if (!doc.text.empty()) sink(doc.text);
 }
 
 }  // namespace tesmira

@@ -2,6 +2,7 @@
 // A film's samples written as a document for other tools: JSON (every value the
 // player derives), CSV (one row per record), GPX 1.1 and KML (the track).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ std::string ExportGpx(const TrackExportInput& input);
 // the run's first and last valid times.
 std::string ExportKml(const TrackExportInput& input);
 std::string ExportTrack(ExportFormat format, const TrackExportInput& input);
+
+// The same document handed to `sink` in pieces, in order, as it is written.
+using DocumentSink = std::function<void(std::string_view)>;
+void ExportTrack(ExportFormat format, const TrackExportInput& input, const DocumentSink& sink);
 
 // Whether a sample's position can stand in a GPX or KML track: a valid fix with
 // finite coordinates in range. Other samples end a track segment.

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,35 +81,100 @@ double element(const uint8_t* p, char t) {
     }
 }
 
+// The first values of a list, as many as the streams read here use (GPS9
+// has nine), and how many the list holds in all. No allocation per payload.
+struct FirstValues {
+    static constexpr std::size_t kKept = 9;
+    std::array<double, kKept> kept{};
+    std::size_t count = 0;
+
+    void add(double v) {
+        if (count < kKept) kept[count] = v;
+        ++count;
+    }
+};
+
 // The values of one sample: elements of one type filling the structure, or
 // for the complex type '?' the element types the stream's TYPE lists.
-std::vector<double> sampleValues(const uint8_t* p, std::size_t structSize, char type,
-                                 std::string_view complexTypes) {
-    std::vector<double> out;
+FirstValues sampleValues(const uint8_t* p, std::size_t structSize, char type,
+                         std::string_view complexTypes) {
+    FirstValues out;
     if (type == '?') {
         std::size_t at = 0;
         for (const char t : complexTypes) {
             const std::size_t n = typeSize(t);
-            if (n == 0 || n > structSize - at) break;
-            out.push_back(element(p + at, t));
+            if (n == 0 || n > structSize - at || out.count == FirstValues::kKept) break;
+            out.add(element(p + at, t));
             at += n;
         }
         return out;
     }
     const std::size_t n = typeSize(type);
     if (n == 0) return out;
-    for (std::size_t at = 0; at + n <= structSize; at += n) out.push_back(element(p + at, type));
+    for (std::size_t at = 0; at + n <= structSize && out.count < FirstValues::kKept; at += n) {
+        out.add(element(p + at, type));
+    }
     return out;
+}
+
+int16_t be16(const uint8_t* p) {
+    return static_cast<int16_t>(static_cast<uint16_t>(p[0] << 8 | p[1]));
+}
+
+using Words = uint16_t __attribute__((vector_size(16)));
+using Pairs = int32_t __attribute__((vector_size(16)));
+
+// Sums of the first three big-endian int16 of each sample (hundreds a second).
+// Packed samples of three (six bytes, as cameras write them) go eight at a
+// time: three 16-byte blocks of 24 values, value j always of axis j % 3. Each
+// block is byte-swapped to host order and read as four 32-bit pairs of
+// values; shifts sign-extend the pair's first and second value into 32-bit
+// lanes, summed in parallel. A lane gets at most 65535 / 8 values, so 32 bits
+// cannot overflow.
+std::array<int64_t, 3> axisSums16(const uint8_t* data, std::size_t structSize, std::size_t repeat) {
+    constexpr bool kLittle = std::endian::native == std::endian::little;
+    std::array<int64_t, 3> sums{};
+    std::size_t r = 0;
+    if (structSize == 6) {
+        Pairs firsts[3] = {}, seconds[3] = {};
+        for (; r + 8 <= repeat; r += 8) {
+#pragma GCC unroll 3
+            for (std::size_t k = 0; k < 3; ++k) {
+                Words v;
+                std::memcpy(&v, data + r * 6 + 16 * k, sizeof v);
+                if constexpr (kLittle) v = v << 8 | v >> 8;
+                const auto pairs = reinterpret_cast<Pairs>(v);
+                const Pairs low = (pairs << 16) >> 16, high = pairs >> 16;
+                firsts[k] += kLittle ? low : high;
+                seconds[k] += kLittle ? high : low;
+            }
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                sums[(8 * k + 2 * i) % 3] += firsts[k][i];
+                sums[(8 * k + 2 * i + 1) % 3] += seconds[k][i];
+            }
+        }
+    }
+    for (; r < repeat; ++r) {
+        const uint8_t* sample = data + r * structSize;
+        for (std::size_t a = 0; a < 3; ++a) sums[a] += be16(sample + 2 * a);
+    }
+    return sums;
 }
 
 // Divisor for value i: SCAL holds one for all or one per value; a missing or
 // zero divisor makes the value unusable.
-double scaled(const std::vector<double>& values, const std::vector<double>& scal, std::size_t i) {
-    const double d = scal.empty()       ? 1.0
-                     : scal.size() == 1 ? scal[0]
-                     : i < scal.size()  ? scal[i]
-                                        : 0;
-    return d == 0 ? std::nan("") : values[i] / d;
+double divisorFor(const FirstValues& scal, std::size_t i) {
+    return scal.count == 0   ? 1.0
+           : scal.count == 1 ? scal.kept[0]
+           : i < scal.count  ? scal.kept[i]
+                             : 0;
+}
+
+double scaled(const FirstValues& values, const FirstValues& scal, std::size_t i) {
+    const double d = divisorFor(scal, i);
+    return d == 0 ? std::nan("") : values.kept[i] / d;
 }
 
 bool sane(double lat, double lon) {
@@ -118,12 +184,32 @@ bool sane(double lat, double lon) {
 
 // The sticky values of one nesting level; data follows the ones it uses.
 struct Scope {
-    std::vector<double> scal;
+    const Scope* parent = nullptr;  // the enclosing level, whose names apply here too
+    FirstValues scal;
     std::string complexTypes;
     std::optional<uint32_t> gpsFix;
     std::optional<GpmfTime> gpsTime;
     std::string orientation;  // ORIN, e.g. "ZXY": which camera axis each stored value is
+    std::string deviceName;   // DVNM
+    std::string model;        // MINF
+
+    // The innermost name of this level or an enclosing one: the model where
+    // one is named, else the device name.
+    std::string_view cameraName() const {
+        std::string_view device;
+        for (const Scope* s = this; s != nullptr; s = s->parent) {
+            if (!s->model.empty()) return s->model;
+            if (device.empty()) device = s->deviceName;
+        }
+        return device;
+    }
 };
+
+// A 'c' value: its characters up to the first zero, if any.
+std::string_view text(const uint8_t* data, std::size_t size) {
+    const std::string_view all(reinterpret_cast<const char*>(data), size);
+    return all.substr(0, all.find('\0'));
+}
 
 std::optional<GpmfTime> parseGpsu(const uint8_t* p, std::size_t n) {
     if (n < 12) return std::nullopt;
@@ -158,12 +244,32 @@ std::optional<GpmfTime> timeFromDays(double days, double seconds) {
     return GpmfTime{y, m, d, s / 3600, s / 60 % 60, s % 60};
 }
 
+// Global settings: KLV at the top level or nested, MINF among them.
+std::string findModel(const uint8_t* data, std::size_t size, int depth) {
+    for (std::size_t pos = 0; size - pos >= 8;) {
+        const uint8_t* head = data + pos;
+        const std::size_t dataSize = static_cast<std::size_t>(head[5]) * (head[6] << 8 | head[7]);
+        const std::size_t padded = (dataSize + 3) & ~std::size_t{3};
+        if (padded > size - pos - 8) break;
+        if (head[4] == 0 && depth < kMaxNesting) {
+            std::string nested = findModel(head + 8, dataSize, depth + 1);
+            if (!nested.empty()) return nested;
+        } else if (std::memcmp(head, "MINF", 4) == 0 && head[4] == 'c') {
+            return std::string(text(head + 8, dataSize));
+        }
+        pos += 8 + padded;
+    }
+    return {};
+}
+
 class PayloadReader {
 public:
-    explicit PayloadReader(GpmfPayload& out) : out_(out) {}
+    PayloadReader(GpmfPayload& out, std::string_view filmModel)
+        : out_(out), filmModel_(filmModel) {}
 
-    void walk(const uint8_t* p, std::size_t n, int depth) {
+    void walk(const uint8_t* p, std::size_t n, int depth, const Scope* parent) {
         Scope scope;
+        scope.parent = parent;
         std::size_t pos = 0;
         while (n - pos >= 8) {
             const uint8_t* head = p + pos;
@@ -176,10 +282,12 @@ public:
             if (padded > n - pos - 8) return;  // runs past its parent: the rest is damaged
             const uint8_t* data = head + 8;
             if (type == 0) {
-                if (depth < kMaxNesting) walk(data, dataSize, depth + 1);
+                if (depth < kMaxNesting) walk(data, dataSize, depth + 1, &scope);
             } else {
                 value(scope, key, type, data, structSize, repeat);
             }
+            // What follows (gyroscope, exposure, ...) is of no use here.
+            if (out_.hasGps && out_.hasAccel) return;
             pos += 8 + padded;
         }
     }
@@ -189,19 +297,23 @@ private:
                std::size_t structSize, std::size_t repeat) {
         if (repeat == 0 || structSize == 0) return;
         if (key == "SCAL") {
-            scope.scal.clear();
+            scope.scal = {};
             const std::size_t n = typeSize(type);
             if (n == 0 || n > structSize) return;
             // One divisor per sample element: repeat entries, or one structure of several.
-            for (std::size_t r = 0; r < repeat; ++r) {
-                for (std::size_t at = 0; at + n <= structSize; at += n) {
-                    scope.scal.push_back(element(data + r * structSize + at, type));
-                }
+            const std::size_t perEntry = structSize / n;
+            for (std::size_t k = 0; k < std::min(repeat * perEntry, FirstValues::kKept); ++k) {
+                scope.scal.add(element(data + k / perEntry * structSize + k % perEntry * n, type));
             }
+            scope.scal.count = repeat * perEntry;
         } else if (key == "TYPE" && type == 'c') {
             scope.complexTypes.assign(reinterpret_cast<const char*>(data), structSize * repeat);
         } else if (key == "ORIN" && type == 'c') {
-            scope.orientation.assign(reinterpret_cast<const char*>(data), structSize * repeat);
+            scope.orientation = text(data, structSize * repeat);
+        } else if (key == "DVNM" && type == 'c') {
+            scope.deviceName = text(data, structSize * repeat);
+        } else if (key == "MINF" && type == 'c') {
+            scope.model = text(data, structSize * repeat);
         } else if (key == "GPSF") {
             const std::size_t n = typeSize(type);
             if (n != 0 && n <= structSize)
@@ -218,8 +330,8 @@ private:
     }
 
     // Only the first sample of the payload counts.
-    void gps(const Scope& scope, const std::vector<double>& v, bool nine) {
-        if (v.size() < (nine ? 9u : 4u)) return;
+    void gps(const Scope& scope, const FirstValues& v, bool nine) {
+        if (v.count < (nine ? 9u : 4u)) return;
         const double lat = scaled(v, scope.scal, 0);
         const double lon = scaled(v, scope.scal, 1);
         out_.hasGps = true;
@@ -247,24 +359,14 @@ private:
         if (n == 0 || 3 * n > structSize) return;
         std::array<double, 3> divisor{};
         for (std::size_t a = 0; a < 3; ++a) {
-            divisor[a] = scope.scal.empty()       ? 1.0
-                         : scope.scal.size() == 1 ? scope.scal[0]
-                         : a < scope.scal.size()  ? scope.scal[a]
-                                                  : 0.0;
+            divisor[a] = divisorFor(scope.scal, a);
             if (divisor[a] == 0 || !std::isfinite(divisor[a])) return;
         }
         std::array<double, 3> sum{};
         std::size_t count = 0;
         if (type == 's') {
             // The usual case (16-bit samples): integer sums, exact and quick.
-            std::array<int64_t, 3> whole{};
-            for (std::size_t r = 0; r < repeat; ++r) {
-                const uint8_t* sample = data + r * structSize;
-                for (std::size_t a = 0; a < 3; ++a) {
-                    whole[a] += static_cast<int16_t>(
-                        static_cast<uint16_t>(sample[2 * a] << 8 | sample[2 * a + 1]));
-                }
-            }
+            const std::array<int64_t, 3> whole = axisSums16(data, structSize, repeat);
             for (std::size_t a = 0; a < 3; ++a) sum[a] = static_cast<double>(whole[a]) / divisor[a];
             count = repeat;
         } else {
@@ -279,10 +381,12 @@ private:
             }
         }
         if (count == 0) return;
-        // Stored in the order ORIN names (lower case: negated); GoPro's own
-        // order without ORIN is Z, X, Y.
+        // Stored in the order ORIN names (lower case: negated), else in the
+        // order of the camera the film or the device name says.
         const std::string_view orin =
-            scope.orientation.size() == 3 ? std::string_view(scope.orientation) : "ZXY";
+            scope.orientation.size() == 3
+                ? std::string_view(scope.orientation)
+                : GpmfAccelOrder(filmModel_.empty() ? scope.cameraName() : filmModel_);
         std::array<double, 3> g{};
         for (std::size_t i = 0; i < 3; ++i) {
             const char c = orin[i];
@@ -299,14 +403,27 @@ private:
     }
 
     GpmfPayload& out_;
+    std::string_view filmModel_;
 };
 
 }  // namespace
 
-GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size) {
+std::string_view GpmfAccelOrder(std::string_view camera) {
+    // GoPro's published data orders: HERO5 Black and Session Z,X,Y; Fusion
+    // -Y,X,Z; HERO6 Black Y,-X,Z, kept by the later cameras.
+    if (camera.find("HERO5") != std::string_view::npos) return "ZXY";
+    if (camera.find("Fusion") != std::string_view::npos) return "yXZ";
+    return "YxZ";
+}
+
+GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size, std::string_view filmModel) {
     GpmfPayload out;
-    if (data != nullptr) PayloadReader(out).walk(data, size, 0);
+    if (data != nullptr) PayloadReader(out, filmModel).walk(data, size, 0, nullptr);
     return out;
+}
+
+std::string ReadGpmfModel(const uint8_t* data, std::size_t size) {
+    return data != nullptr ? findModel(data, size, 0) : std::string();
 }
 
 }  // namespace tesmira

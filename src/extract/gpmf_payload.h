@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace tesmira {
 
@@ -31,6 +33,18 @@ struct GpmfPayload {
     std::array<double, 3> accelG{};  // mean, camera x, y, z, in g
 };
 
-GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size);
+// filmModel: the camera model the film names outside its telemetry (empty
+// when it names none); it decides the accelerometer's axis order when the
+// payload has no ORIN, before the payload's own MINF or DVNM.
+GpmfPayload ReadGpmfPayload(const uint8_t* data, std::size_t size, std::string_view filmModel = {});
+
+// The stored order of ACCL's three values for a camera name, as ORIN writes
+// it ("ZXY": camera Z, X, Y; lower case: negated): "ZXY" for a HERO5, "yXZ"
+// for a Fusion, "YxZ" for any other (HERO6 and later).
+std::string_view GpmfAccelOrder(std::string_view camera);
+
+// The model (MINF) in a block of GPMF global settings, such as the "GPMF"
+// box of a film's user data; empty without one.
+std::string ReadGpmfModel(const uint8_t* data, std::size_t size);
 
 }  // namespace tesmira

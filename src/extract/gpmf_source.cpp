@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "extract/box_walker.h"
 #include "extract/film_reader.h"
@@ -96,6 +97,44 @@ std::vector<Payload> payloadsOf(const MetadataTrack& t, uint64_t fileSize) {
     return out;
 }
 
+// Payloads lying close together in the file (telemetry between small chunks
+// of other tracks) are read with one read, at most this much at a time; a gap
+// wider than kMaxGap is not worth reading through.
+constexpr uint64_t kMaxSpan = 256u << 10;
+constexpr uint64_t kMaxGap = 16u << 10;
+
+// The end of the span that starts with payloads[first]; next becomes the first
+// payload behind it. A span always holds at least its first payload.
+uint64_t spanEnd(const std::vector<Payload>& payloads, std::size_t first, std::size_t& next) {
+    const uint64_t begin = payloads[first].position;
+    uint64_t end = begin + payloads[first].size;
+    for (next = first + 1; next < payloads.size(); ++next) {
+        const Payload& p = payloads[next];
+        if (p.position < end || p.position - end > kMaxGap ||
+            p.position + p.size - begin > kMaxSpan)
+            break;
+        end = p.position + p.size;
+    }
+    return end;
+}
+
+// The camera model a GoPro film names in its user data ("udta"), in a "GPMF"
+// box of global settings; empty when it names none.
+std::string filmModel(FilmReader& reader, BoxWalker moov) {
+    constexpr uint64_t kMaxSettings = 64u << 10;
+    std::string model;
+    forEachChild(moov, "udta", [&](BoxWalker udta) {
+        BoxHeader box;
+        while (model.empty() && udta.next(box)) {
+            if (!box.is("GPMF") || box.contentSize() > kMaxSettings) continue;
+            std::vector<uint8_t> settings(static_cast<std::size_t>(box.contentSize()));
+            ReadBoxContent(reader, box, 0, settings.data(), settings.size());
+            model = ReadGpmfModel(settings.data(), settings.size());
+        }
+    });
+    return model;
+}
+
 VIDEO_GPS_RECORD_T timeRecord(bool fix, const std::optional<GpmfTime>& time) {
     VIDEO_GPS_RECORD_T r;
     r.status = fix ? 'A' : 'V';
@@ -131,6 +170,8 @@ std::optional<SourceSamples> LoadGpmfSource(const std::filesystem::path& film) {
             if (t.gpmd) found = std::move(t);
         });
     if (!found) return std::nullopt;
+    const std::string model =
+        filmModel(reader, BoxWalker(reader, moov->start, moov->end()).children(*moov));
 
     const std::vector<Payload> payloads = payloadsOf(*found, reader.size());
     if (payloads.empty()) return std::nullopt;
@@ -140,20 +181,26 @@ std::optional<SourceSamples> LoadGpmfSource(const std::filesystem::path& film) {
     fixes.reserve(payloads.size());
     out.records.reserve(payloads.size());
     std::vector<uint8_t> bytes;
-    for (const Payload& p : payloads) {
-        bytes.resize(static_cast<std::size_t>(p.size));
-        reader.read(p.position, bytes.data(), bytes.size());
-        const GpmfPayload g = ReadGpmfPayload(bytes.data(), bytes.size());
-        DecimalFix f;
-        f.fix = g.hasGps && g.fix;
-        f.latitude = g.latitude;
-        f.longitude = g.longitude;
-        f.speedKmh = g.speed2d * 3.6;
-        // Camera x across, y along, z up are the chart's axes.
-        if (g.hasAccel) f.gsensorG = g.accelG;
-        fixes.push_back(f);
-        needsCourse.push_back(true);
-        out.records.push_back(timeRecord(f.fix, g.time));
+    for (std::size_t first = 0, next = 0; first < payloads.size(); first = next) {
+        const uint64_t begin = payloads[first].position;
+        const uint64_t end = spanEnd(payloads, first, next);
+        bytes.resize(static_cast<std::size_t>(end - begin));
+        reader.readDirect(begin, bytes.data(), bytes.size());
+        for (std::size_t i = first; i < next; ++i) {
+            const GpmfPayload g =
+                ReadGpmfPayload(bytes.data() + (payloads[i].position - begin),
+                                static_cast<std::size_t>(payloads[i].size), model);
+            DecimalFix f;
+            f.fix = g.hasGps && g.fix;
+            f.latitude = g.latitude;
+            f.longitude = g.longitude;
+            f.speedKmh = g.speed2d * 3.6;
+            // Camera x across, y along, z up are the chart's axes.
+            if (g.hasAccel) f.gsensorG = g.accelG;
+            fixes.push_back(f);
+            needsCourse.push_back(true);
+            out.records.push_back(timeRecord(f.fix, g.time));
+        }
     }
     CoursesFromPositions(fixes, needsCourse);
     out.samples.reserve(fixes.size());

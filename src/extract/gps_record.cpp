@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <utility>
+
+#include "extract/decimal_text.h"
 
 namespace tesmira {
 
@@ -49,14 +51,6 @@ int32_t truncateToInt32(double v) {
     if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
     if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(v);
-}
-
-// "%f" without depending on the process locale (the GUI may set a locale
-// whose decimal separator is a comma).
-void appendFixed6(std::string& out, double v) {
-    char buf[400];  // the longest binary64 in fixed notation with 6 decimals fits
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-    out.append(buf, res.ec == std::errc() ? res.ptr : buf);
 }
 
 int32_t chartValue(uint32_t raw, FileType type) {
@@ -104,21 +98,25 @@ namespace {
 
 // The display record holds at most 24 characters and the terminating zero;
 // a damaged record with enormous coordinates is cut there.
-void finishSample(DerivedSample& s, const std::string& text) {
+void finishSample(DerivedSample& s, std::string&& text) {
     const std::size_t n = std::min(text.size(), sizeof s.sync.positionText - 1);
     std::memcpy(s.sync.positionText, text.data(), n);
     s.sync.positionText[n] = '\0';
-    s.positionText.assign(s.sync.positionText, n);
+    text.resize(n);
+    s.positionText = std::move(text);
     s.sync.speedKmh = s.speedWholeKmh;
     s.sync.speedKmhExact = s.speedKmh;
 }
 
 std::string positionText(bool south, double lat, bool west, double lon) {
     std::string text;
+    text.reserve(24);  // "N22.540000,E114.050000" and the like: one allocation
     text += south ? 'S' : 'N';
-    appendFixed6(text, lat);
+    // "%f" without depending on the process locale (the GUI may set a locale
+    // whose decimal separator is a comma).
+    AppendFixed6(text, lat);
     text += west ? ",W" : ",E";
-    appendFixed6(text, lon);
+    AppendFixed6(text, lon);
     return text;
 }
 
@@ -153,7 +151,7 @@ DerivedSample DeriveSample(const VIDEO_GPS_RECORD_T& record, FileType type) {
     } else {
         text = kNoFixPosition;
     }
-    finishSample(s, text);
+    finishSample(s, std::move(text));
     return s;
 }
 
@@ -179,7 +177,7 @@ DerivedSample DeriveDecimalSample(const DecimalFix& f) {
     } else {
         text = kNoFixPosition;
     }
-    finishSample(s, text);
+    finishSample(s, std::move(text));
     return s;
 }
 

@@ -1,7 +1,8 @@
 #include "mainwnd/track_texts.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "extract/decimal_text.h"
 
 namespace tesmira {
 namespace {
@@ -12,21 +13,34 @@ constexpr double kSemiMajorAxis = 6378245.0;
 constexpr double kMeridianFactor = 6335552.717000426;  // kSemiMajorAxis * (1 - e^2)
 constexpr double kBdFactor = 52.35987755982988;        // pi * 3000 / 180
 
-double LatitudeOffset(double x, double y) {
-    double d =
+struct Offsets {
+    double latitude;
+    double longitude;
+};
+
+// The GCJ-02 offsets in metres-like units; both share their first two sine terms.
+Offsets DatumOffsets(double x, double y) {
+    const double shared =
+        (20.0 * std::sin(6.0 * x * kPi) + 20.0 * std::sin(2.0 * x * kPi)) * 2.0 / 3.0;
+    double lat =
         -100.0 + 2.0 * x + 3.0 * y + 0.2 * y * y + 0.1 * x * y + 0.2 * std::sqrt(std::fabs(x));
-    d += (20.0 * std::sin(6.0 * x * kPi) + 20.0 * std::sin(2.0 * x * kPi)) * 2.0 / 3.0;
-    d += (20.0 * std::sin(y * kPi) + 40.0 * std::sin(y / 3.0 * kPi)) * 2.0 / 3.0;
-    d += (160.0 * std::sin(y / 12.0 * kPi) + 320.0 * std::sin(y * kPi / 30.0)) * 2.0 / 3.0;
-    return d;
+    lat += shared;
+    lat += (20.0 * std::sin(y * kPi) + 40.0 * std::sin(y / 3.0 * kPi)) * 2.0 / 3.0;
+    lat += (160.0 * std::sin(y / 12.0 * kPi) + 320.0 * std::sin(y * kPi / 30.0)) * 2.0 / 3.0;
+    double lon = 300.0 + x + 2.0 * y + 0.1 * x * x + 0.1 * x * y + 0.1 * std::sqrt(std::fabs(x));
+    lon += shared;
+    lon += (20.0 * std::sin(x * kPi) + 40.0 * std::sin(x / 3.0 * kPi)) * 2.0 / 3.0;
+    lon += (150.0 * std::sin(x / 12.0 * kPi) + 300.0 * std::sin(x / 30.0 * kPi)) * 2.0 / 3.0;
+    return {lat, lon};
 }
 
-double LongitudeOffset(double x, double y) {
-    double d = 300.0 + x + 2.0 * y + 0.1 * x * x + 0.1 * x * y + 0.1 * std::sqrt(std::fabs(x));
-    d += (20.0 * std::sin(6.0 * x * kPi) + 20.0 * std::sin(2.0 * x * kPi)) * 2.0 / 3.0;
-    d += (20.0 * std::sin(x * kPi) + 40.0 * std::sin(x / 3.0 * kPi)) * 2.0 / 3.0;
-    d += (150.0 * std::sin(x / 12.0 * kPi) + 300.0 * std::sin(x / 30.0 * kPi)) * 2.0 / 3.0;
-    return d;
+bool IsFinite(GeoPoint p) {
+    return std::isfinite(p.latitude) && std::isfinite(p.longitude);
+}
+
+MapTexts TextsOf(GeoPoint p) {
+    if (!IsFinite(p)) return {"V", "V"};
+    return {FormatFixed6(p.longitude), FormatFixed6(p.latitude)};
 }
 
 }  // namespace
@@ -46,8 +60,9 @@ GeoPoint ShiftWgs84ToGcj02(GeoPoint p, int mapProvider) {
     if (IsShiftExempt(p, mapProvider)) return p;
     const double x = p.longitude - 105.0;
     const double y = p.latitude - 35.0;
-    const double dLat = LatitudeOffset(x, y);
-    const double dLon = LongitudeOffset(x, y);
+    const Offsets d = DatumOffsets(x, y);
+    const double dLat = d.latitude;
+    const double dLon = d.longitude;
     const double r = p.latitude / 180.0 * kPi;
     const double sinR = std::sin(r);
     const double m = 1.0 - kEccentricitySquared * sinR * sinR;
@@ -74,21 +89,25 @@ GeoPoint ShiftForProvider(GeoPoint p, int mapProvider) {
 }
 
 std::string FormatFixed6(double value) {
-    // Large enough for the longest binary64 in fixed notation (309 digits + sign + 7).
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
-    return std::string(buf, res.ptr);
+    std::string text;
+    AppendFixed6(text, value);
+    return text;
 }
 
 MapTexts MapTextsForSample(const DerivedSample& sample, int mapProvider) {
     // A damaged record can decode to a non-finite position; the page could not
     // place "nan", so it is treated like a sample without a fix.
-    if (!sample.fixValid || !std::isfinite(sample.latitude) || !std::isfinite(sample.longitude)) {
-        return {"V", "V"};
-    }
-    const GeoPoint shifted = ShiftForProvider({sample.longitude, sample.latitude}, mapProvider);
-    if (!std::isfinite(shifted.latitude) || !std::isfinite(shifted.longitude)) return {"V", "V"};
-    return {FormatFixed6(shifted.longitude), FormatFixed6(shifted.latitude)};
+    if (!sample.fixValid || !IsFinite({sample.longitude, sample.latitude})) return {"V", "V"};
+    return TextsOf(ShiftForProvider({sample.longitude, sample.latitude}, mapProvider));
+}
+
+GoogleBaiduTexts MapTextsForGoogleAndBaidu(const DerivedSample& sample) {
+    const GeoPoint p{sample.longitude, sample.latitude};
+    if (!sample.fixValid || !IsFinite(p)) return {{"V", "V"}, {"V", "V"}};
+    // Wherever Google's tiles are shifted, Baidu's first shift is the same one.
+    const GeoPoint gcj = ShiftWgs84ToGcj02(p, kMapProviderBaidu);
+    const GeoPoint google = IsShiftExempt(p, kMapProviderGoogle) ? p : gcj;
+    return {TextsOf(google), TextsOf(ShiftGcj02ToBd09(gcj, kMapProviderBaidu))};
 }
 
 }  // namespace tesmira

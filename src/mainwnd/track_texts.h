@@ -43,4 +43,12 @@ std::string FormatFixed6(double value);
 // The longitude and latitude texts sent to the page for one sample.
 MapTexts MapTextsForSample(const DerivedSample& sample, int mapProvider);
 
+// The Google and the Baidu texts at once, the shift they share done once:
+// the same as MapTextsForSample for each provider.
+struct GoogleBaiduTexts {
+    MapTexts google;
+    MapTexts baidu;
+};
+GoogleBaiduTexts MapTextsForGoogleAndBaidu(const DerivedSample& sample);
+
 }  // namespace tesmira

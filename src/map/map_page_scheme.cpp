@@ -3,11 +3,13 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
 #include "map/map_pages.h"
+#include "map/tile_cache_scheme.h"
 
 namespace tesmira {
 namespace {
@@ -30,6 +32,11 @@ void RegisterMapSchemes() {
     localPages.setFlags(QWebEngineUrlScheme::CorsEnabled | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(localPages);
 
+    // tile-cache:<percent-coded tile address>, for the OpenStreetMap page's tiles.
+    QWebEngineUrlScheme tiles(kTileCacheScheme);
+    tiles.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(tiles);
+
     QWebEngineUrlScheme appLinks(kAppLinkScheme);
     appLinks.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     QWebEngineUrlScheme::registerScheme(appLinks);
@@ -50,18 +57,25 @@ void InstallMapPageScheme(QWebEngineProfile* profile) {
     profile->installUrlSchemeHandler(kMapPageScheme, new MapPageSchemeHandler(profile));
     profile->installUrlSchemeHandler(kLocalMapPageScheme, new MapPageSchemeHandler(profile));
     profile->installUrlSchemeHandler(kAppLinkScheme, new AppLinkSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kTileCacheScheme,
+                                     new TileCacheSchemeHandler(profile, TileCacheFolder()));
 }
 
-QUrl MapPageUrl(int id, const QString& tileTemplate) {
+QUrl MapPageUrl(int id, const QString& tileTemplate, const QString& apiKey) {
     const bool readsFiles = TileTemplateReadsFiles(tileTemplate.toStdString());
     QUrl url(QStringLiteral("%1://%2/%3")
                  .arg(readsFiles ? kLocalMapPageScheme : kMapPageScheme, kPageHost)
                  .arg(id));
-    if (!tileTemplate.isEmpty()) {
-        const QByteArray coded = tileTemplate.toUtf8().toBase64(QByteArray::Base64UrlEncoding |
-                                                                QByteArray::OmitTrailingEquals);
-        url.setQuery(QStringLiteral("tiles=") + QString::fromLatin1(coded));
-    }
+    QStringList query;
+    const auto add = [&query](const char* name, const QString& text) {
+        if (text.isEmpty()) return;
+        const QByteArray coded =
+            text.toUtf8().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+        query.append(QLatin1String(name) + QLatin1Char('=') + QString::fromLatin1(coded));
+    };
+    add("tiles", tileTemplate);
+    add("key", apiKey);
+    if (!query.isEmpty()) url.setQuery(query.join(QLatin1Char('&')));
     return url;
 }
 
@@ -86,7 +100,11 @@ void MapPageSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
         return;
     }
     auto* body = new QBuffer(job);
-    body->setData(file.readAll());
+    const QByteArray key = QByteArray::fromBase64(
+        QUrlQuery(job->requestUrl()).queryItemValue(QStringLiteral("key")).toLatin1(),
+        QByteArray::Base64UrlEncoding);
+    body->setData(QByteArray::fromStdString(
+        PageWithKey(file.readAll().toStdString(), *page, key.toStdString())));
     job->reply("text/html", body);
 }
 

@@ -29,8 +29,9 @@ void InstallMapPageScheme(QWebEngineProfile* profile);
 // res://tesmira/<id>. A tile template, when given, rides along as the query
 // "tiles", base64url-coded UTF-8, so that no text can alter the address or
 // reach the page as anything but the template; a template of local files
-// makes it res-local://tesmira/<id>.
-QUrl MapPageUrl(int id, const QString& tileTemplate = {});
+// makes it res-local://tesmira/<id>. An API key rides along the same way as
+// "key"; the page is served with it in its provider script's address.
+QUrl MapPageUrl(int id, const QString& tileTemplate = {}, const QString& apiKey = {});
 // The page id of a "res" or "res-local" URL; 0 when the URL names no page.
 int MapPageIdFromUrl(const QUrl& url);
 

@@ -20,7 +20,57 @@ constexpr std::array kPages = {
     MapPageEntry{kOfflinePageId, kNoMapProvider, nullptr, "offline.html", false},
 };
 
+// Each keyed provider's script address as its pages write it, up to the query.
+struct ProviderScript {
+    int provider;
+    const char* address;
+    const char* keyParameter;
+};
+constexpr ProviderScript kProviderScripts[] = {
+    {kMapGoogle, "src=\"https://maps.googleapis.com/maps/api/js?", "key"},
+    {kMapBaidu, "src=\"https://api.map.baidu.com/api?", "ak"},
+};
+
+const ProviderScript* ScriptOf(const MapPageEntry& page) {
+    for (const ProviderScript& script : kProviderScripts)
+        if (script.provider == page.provider) return &script;
+    return nullptr;
+}
+
 }  // namespace
+
+const char* KeyParameterFor(const MapPageEntry& page) {
+    const ProviderScript* script = ScriptOf(page);
+    return script == nullptr ? nullptr : script->keyParameter;
+}
+
+std::string EscapeQueryValue(std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        }
+    }
+    return out;
+}
+
+std::string PageWithKey(std::string page, const MapPageEntry& entry, std::string_view key) {
+    const ProviderScript* script = ScriptOf(entry);
+    if (key.empty() || script == nullptr) return page;
+    const std::size_t at = page.find(script->address);
+    if (at == std::string::npos) return page;
+    // "&amp;": the address stands in an HTML attribute.
+    page.insert(at + std::strlen(script->address),
+                std::string(script->keyParameter) + "=" + EscapeQueryValue(key) + "&amp;");
+    return page;
+}
 
 const MapPageEntry* FindMapPage(int id) {
     auto it = std::find_if(kPages.begin(), kPages.end(),

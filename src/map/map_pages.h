@@ -50,6 +50,18 @@ std::string UnknownTilePlaceholder(std::string_view tileTemplate);
 // kind of page that may read them.
 bool TileTemplateReadsFiles(std::string_view tileTemplate);
 
+// The query parameter of the page's provider script address that carries an
+// API key ("key" for Google, "ak" for Baidu); nullptr for a page without one.
+const char* KeyParameterFor(const MapPageEntry& page);
+
+// The page text with `key` as the first query parameter of its provider
+// script's address, escaped for a URL query (and so for the HTML attribute);
+// unchanged when the key is empty or the page takes none.
+std::string PageWithKey(std::string page, const MapPageEntry& entry, std::string_view key);
+
+// Percent-coding of every byte but A-Z, a-z, 0-9, "-", ".", "_" and "~".
+std::string EscapeQueryValue(std::string_view value);
+
 // As the check treats an address: lower case, and "http://" put in front when
 // it contains no "http://".
 std::string NormalizeCheckUrl(std::string url);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/language_pack.h"
+#include "app/map_providers.h"
 #include "app/retext.h"
 #include "app/settings.h"
 #include "map/map_page_scheme.h"
@@ -52,8 +53,15 @@ void MapPane::LoadMapPage(int id) {
     browser_.ExpectPage();
     check_.Start(QString::fromStdString(url), [this, id](bool reachable) {
         shownPageId_ = reachable ? id : kOfflinePageId;
-        browser_.Navigate(MapPageUrl(shownPageId_), FindMapPage(shownPageId_)->hasPageFunctions);
+        const MapPageEntry* shown = FindMapPage(shownPageId_);
+        browser_.Navigate(MapPageUrl(shownPageId_, {}, QString::fromStdString(ApiKeyFor(*shown))),
+                          shown->hasPageFunctions);
     });
+}
+
+std::string MapPane::ApiKeyFor(const MapPageEntry& page) {
+    if (KeyParameterFor(page) == nullptr) return {};
+    return page.provider == kMapBaidu ? ReadBaiduKey() : ReadGoogleKey();
 }
 
 std::string MapPane::UsableTileUrl() {

@@ -13,6 +13,8 @@
 
 namespace tesmira {
 
+struct MapPageEntry;
+
 class MapPane : public QWidget, public MapPage {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ public:
     // id of no provider does nothing. A page without a check (OpenStreetMap)
     // is shown at once, given the settings' "TileUrl" when there is one and the
     // map can fill it (else the default tiles, the reason on standard error).
+    // A Google or Baidu page gets the settings' key for its provider.
     void LoadMapPage(int id);
 
     // MapPage: UTF-8 texts, see BrowserView::CallPageFunction.
@@ -61,6 +64,8 @@ private:
     void OnInitialUpdate();
     void PlaceBrowser();
     static std::string UsableTileUrl();
+    // The settings' API key for the page's provider ("GoogleKey", "BaiduKey").
+    static std::string ApiKeyFor(const MapPageEntry& page);
 
     MapBrowser browser_;
     ReachabilityCheck check_;

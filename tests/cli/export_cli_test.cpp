@@ -434,9 +434,23 @@ TEST(ExportCli, GoProFilmInAllFormats) {
     o.withAudio = false;
     o.durationSeconds = 8;
     o.rows = GappedRows();
-    for (const bool gps9 : {false, true}) {
-        SCOPED_TRACE(gps9 ? "GPS9" : "GPS5");
-        o.gpmfGps9 = gps9;
+    // Each camera's axis order, written and read back: the chart's axes come out.
+    const struct {
+        bool gps9;
+        const char *deviceName, *orin, *model;
+    } cameras[] = {{false, "", "", ""},
+                   {true, "", "", ""},
+                   {false, "HERO6 Black", "", ""},
+                   {false, "Fusion", "", ""},
+                   {false, "Camera", "", "HERO5 Session"},
+                   {false, "HERO5 Black", "yZx", ""}};
+    for (const auto& camera : cameras) {
+        SCOPED_TRACE(std::string(camera.gps9 ? "GPS9 " : "GPS5 ") + camera.deviceName + " " +
+                     camera.orin + " " + camera.model);
+        o.gpmfGps9 = camera.gps9;
+        o.gpmfDeviceName = camera.deviceName;
+        o.gpmfOrin = camera.orin;
+        o.gpmfModel = camera.model;
         auto docs = AllFormats(MakeTestFilm(o));
         const json doc = json::parse(docs["json"]);
         EXPECT_EQ(doc.at("type"), 0);
@@ -452,6 +466,8 @@ TEST(ExportCli, GoProFilmInAllFormats) {
             // Stored as 1e-7 degrees, mm/s and m/s² over 100.
             const double gx = (static_cast<double>(rows[i].gsensorX) - 256) / 128;
             EXPECT_NEAR(s.at("gsensor")[0].get<double>(), 2560000 + gx * 1280000, 1500);
+            const double gy = (static_cast<double>(rows[i].gsensorY) - 256) / 128;
+            EXPECT_NEAR(s.at("gsensor")[1].get<double>(), 2560000 + gy * 1280000, 1500);
             EXPECT_NEAR(s.at("gsensor")[2].get<double>(), 3840000, 1500);
             if (rows[i].status != 'A') {
                 EXPECT_EQ(s.at("course"), 180);
@@ -497,7 +513,8 @@ TEST(ExportCli, GpsLogsBesideTheFilm) {
     const auto header = ReadMovieHeader(film);
     ASSERT_TRUE(header);
     ASSERT_EQ(header->creationUnix, static_cast<int64_t>(start));
-    const std::size_t seconds = static_cast<std::size_t>(std::ceil(header->durationSeconds.value_or(0.0)));
+    const std::size_t seconds =
+        static_cast<std::size_t>(std::ceil(header->durationSeconds.value_or(0.0)));
 
     // GPX points at film seconds 1 ... 4, every other second.
     {

@@ -209,6 +209,32 @@ std::vector<std::string> CsvFields(const std::string& line) {
     return fields;
 }
 
+TEST(TrackExport, PiecesMakeTheWholeDocumentInEveryFormat) {
+    // Long enough for many pieces: runs of fixes, gaps, times.
+    FilmSamples film;
+    std::vector<VIDEO_GPS_RECORD_T> records;
+    for (int i = 0; i < 3000; ++i) {
+        film.samples.push_back(i % 97 < 5 ? NoFix() : Fix(22.5 + i * 1e-4, 114.0 - i * 1e-4));
+        records.push_back(RecordAt(2026, 12, 8, i / 3600, i / 60 % 60, i % 60));
+    }
+    TrackExportInput input;
+    input.film = &film;
+    input.records = &records;
+    input.name = "long.MP4";
+    for (const ExportFormat format :
+         {ExportFormat::Json, ExportFormat::Csv, ExportFormat::Gpx, ExportFormat::Kml}) {
+        std::string joined;
+        int pieces = 0;
+        ExportTrack(format, input, [&](std::string_view piece) {
+            joined += piece;
+            ++pieces;
+        });
+        const std::string whole = ExportTrack(format, input);
+        EXPECT_EQ(joined, whole) << static_cast<int>(format);
+        EXPECT_GT(pieces, whole.size() > 200000 ? 2 : 0) << static_cast<int>(format);
+    }
+}
+
 TEST(TrackExport, CsvHasHeaderAndOneRowPerRecord) {
     FilmSamples film;
     film.type = FileType::Type50;

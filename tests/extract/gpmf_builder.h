@@ -3,6 +3,7 @@
 // four bytes) and small films with a "gpmd" track, for the tests.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -83,8 +84,9 @@ inline Bytes Gps9(int fix) {
                                Klv("GPS9", '?', 32, 1, sample)})});
 }
 
-// Two samples, stored Z, X, Y (or as ORIN says) in m/s² over 100.
-inline Bytes Accel(const std::string& orin) {
+// Two samples, (981, 0, -981) and (981, 981, -981) in m/s² over 100, in the
+// order ORIN or the device name (DVNM, none when empty) gives.
+inline Bytes Accel(const std::string& orin, const std::string& deviceName = "") {
     Bytes strm;
     if (!orin.empty()) {
         const Bytes o = Klv("ORIN", 'c', 3, 1, Str(orin));
@@ -94,7 +96,32 @@ inline Bytes Accel(const std::string& orin) {
                           Klv("ACCL", 's', 6, 2, S({981, 0, -981, 981, 981, -981}))}) {
         strm.insert(strm.end(), p.begin(), p.end());
     }
-    return Nest("DEVC", {Klv("STRM", '\0', 1, static_cast<int>(strm.size()), strm)});
+    Bytes device;
+    if (!deviceName.empty())
+        device = Klv("DVNM", 'c', static_cast<int>(deviceName.size()), 1, Str(deviceName));
+    const Bytes nested = Klv("STRM", '\0', 1, static_cast<int>(strm.size()), strm);
+    device.insert(device.end(), nested.begin(), nested.end());
+    return Klv("DEVC", '\0', 1, static_cast<int>(device.size()), device);
+}
+
+// n three-axis samples of structSize bytes (6, or more with padding values
+// behind the axes) under a HERO5 device name, so stored Z, X, Y; *mean gets
+// the mean of each stored axis, in m/s².
+inline Bytes ManyAccel(int n, int structSize, std::array<double, 3>* mean) {
+    Bytes samples;
+    std::array<double, 3> sum{};
+    for (int k = 0; k < n; ++k) {
+        const int v[3] = {(k * 37) % 2001 - 1000, k % 2 == 0 ? -32768 : 32767, 500 - k * 3};
+        for (int a = 0; a < 3; ++a) {
+            be16(samples, v[a]);
+            sum[a] += v[a];
+        }
+        for (int pad = 6; pad < structSize; pad += 2) be16(samples, 12345);
+    }
+    for (int a = 0; a < 3; ++a) (*mean)[a] = sum[a] / n / 100;
+    return Nest("DEVC", {Klv("DVNM", 'c', 11, 1, Str("HERO5 Black")),
+                         Nest("STRM", {Klv("SCAL", 's', 2, 1, S({100})),
+                                       Klv("ACCL", 's', structSize, n, samples)})});
 }
 
 // A film whose "moov" holds a movie header (creation time, duration) and a

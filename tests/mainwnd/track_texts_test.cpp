@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
+#include <string>
 
 namespace tesmira {
 namespace {
@@ -146,6 +149,66 @@ TEST(TrackTexts, FixedTextsFollowPrintfRounding) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%f", v);
         EXPECT_EQ(FormatFixed6(v), buf) << v;
+    }
+}
+
+TEST(TrackTexts, FixedTextsEqualToCharsAtEveryMagnitude) {
+    const auto reference = [](double v) {
+        char buf[400];
+        const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+        return std::string(buf, res.ptr);
+    };
+    // Exact ties (to even either way), the ends of the integer path, signs.
+    const double edges[] = {0.0078125,
+                            0.0234375,
+                            1.0000005,
+                            0x1p-22,
+                            std::nextafter(0x1p-22, 0.0),
+                            0x1p32,
+                            std::nextafter(0x1p32, 0.0),
+                            4294967295.9999995,
+                            -0.0,
+                            -1e-300,
+                            5e-7,
+                            std::nextafter(5e-7, 1.0),
+                            179.9999995,
+                            -89.9999995,
+                            std::numeric_limits<double>::infinity(),
+                            std::nan("")};
+    for (const double v : edges) EXPECT_EQ(FormatFixed6(v), reference(v)) << v;
+    // Random bit patterns over the magnitudes around the integer path, with
+    // their neighbours and the nearest values to ties.
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        const int exponent = static_cast<int>(rng() % 70) - 35;
+        double v = std::ldexp(1.0 + static_cast<double>(rng() >> 12) * 0x1p-52, exponent);
+        if (i % 3 == 0) v = std::nextafter(std::round(v * 2e6) / 2e6, v);
+        if (i % 2 == 0) v = -v;
+        ASSERT_EQ(FormatFixed6(v), reference(v)) << std::hexfloat << v;
+    }
+}
+
+TEST(TrackTexts, GoogleAndBaiduAtOnceEqualEachProvider) {
+    // Across China, the Google exempt box and its edges, and outside the area.
+    for (double lon = 70.0; lon <= 140.0; lon += 0.37) {
+        for (double lat = 15.0; lat <= 58.0; lat += 0.29) {
+            for (const DerivedSample& s : {Fix(lon, lat), Fix(-lon, lat), Fix(121.0, 24.0)}) {
+                const GoogleBaiduTexts both = MapTextsForGoogleAndBaidu(s);
+                const MapTexts google = MapTextsForSample(s, kMapProviderGoogle);
+                const MapTexts baidu = MapTextsForSample(s, kMapProviderBaidu);
+                ASSERT_EQ(both.google.longitude, google.longitude) << lon << "," << lat;
+                ASSERT_EQ(both.google.latitude, google.latitude) << lon << "," << lat;
+                ASSERT_EQ(both.baidu.longitude, baidu.longitude) << lon << "," << lat;
+                ASSERT_EQ(both.baidu.latitude, baidu.latitude) << lon << "," << lat;
+            }
+        }
+    }
+    DerivedSample noFix = Fix(114.0, 22.5);
+    noFix.fixValid = false;
+    for (const DerivedSample& s : {noFix, Fix(std::nan(""), 22.5), Fix(1e300, 22.5)}) {
+        const GoogleBaiduTexts both = MapTextsForGoogleAndBaidu(s);
+        EXPECT_EQ(both.google.longitude, MapTextsForSample(s, kMapProviderGoogle).longitude);
+        EXPECT_EQ(both.baidu.latitude, MapTextsForSample(s, kMapProviderBaidu).latitude);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrlQuery>
 #include <memory>
 
 #include "app/app_paths.h"
@@ -209,6 +210,32 @@ TEST_F(MapHostTest, TheCheckAsksTheEndpointAsTheProviderExpectsIt) {
     for (const QString& request : server->requests) {
         EXPECT_TRUE(request.contains("\r\nUser-Agent: InetURL:/1.0\r\n")) << request.toStdString();
     }
+}
+
+TEST_F(MapHostTest, TheSettingsKeysReachTheProviderScriptAddresses) {
+    const struct {
+        int page;
+        const char *setting, *parameter, *key;
+    } cases[] = {
+        {156, "GoogleKey", "key", "AIzaSy-test_key.0~"},
+        {159, "GoogleKey", "key", "a b&c=d\"'<>#%+\xc3\xa9"},
+        {160, "BaiduKey", "ak", "Baidu&ak=1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", c.setting, c.key));
+        ASSERT_EQ(LoadAndWait(pane, c.page), c.page);
+        const QUrl script(maptest::ProviderRequests().last());
+        EXPECT_EQ(QUrlQuery(script).queryItemValue(c.parameter, QUrl::FullyDecoded),
+                  QString::fromUtf8(c.key));
+        // One key parameter: the key cannot add parameters of its own.
+        EXPECT_EQ(QUrlQuery(script).allQueryItemValues(c.parameter).size(), 1);
+        EXPECT_EQ(MapPageIdFromUrl(pane->Browser().url()), c.page);
+        ASSERT_TRUE(WriteProfileString(SettingsPath(), "Setting", c.setting, ""));
+    }
+    // Without a key the script address is as before.
+    ASSERT_EQ(LoadAndWait(pane, 160), 160);
+    EXPECT_EQ(maptest::ProviderRequests().last(), "https://api.map.baidu.com/api?v=1.3");
 }
 
 TEST_F(MapHostTest, OnlyStatus200And302CountAsReachable) {

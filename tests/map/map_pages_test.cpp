@@ -82,6 +82,43 @@ TEST(MapPagesTest, TileTemplatesTheMapCannotFillOrThatReadFilesAreKnown) {
     }
 }
 
+TEST(MapPagesTest, AKeyGoesEscapedIntoTheProviderScriptAddressOnly) {
+    const std::string google =
+        "<script src=\"https://maps.googleapis.com/maps/api/js?v=3.1&amp;language=en\"></script>"
+        "<p>https://maps.googleapis.com/maps/api/js?</p>";
+    const std::string baidu = "<script src=\"https://api.map.baidu.com/api?v=1.3\"></script>";
+    struct Case {
+        int page;
+        const std::string* text;
+        const char* key;
+        const char* address;  // the script address the page then has
+    };
+    const Case cases[] = {
+        {156, &google, "AIza-Sy_0.9~z",
+         "https://maps.googleapis.com/maps/api/js?key=AIza-Sy_0.9~z&amp;v=3.1&amp;language=en"},
+        {158, &google, "a b&c=\"d'<>/?#%+\xc3\xa9",
+         "https://maps.googleapis.com/maps/api/js?key=a%20b%26c%3D%22d%27%3C%3E%2F%3F%23%25%2B%C3%"
+         "A9&amp;v=3.1&amp;language=en"},
+        {156, &google, "", "https://maps.googleapis.com/maps/api/js?v=3.1&amp;language=en"},
+        {160, &baidu, "Bd1+2", "https://api.map.baidu.com/api?ak=Bd1%2B2&amp;v=1.3"},
+        // Pages of other providers take no key.
+        {kOsmPageId, &baidu, "k", "https://api.map.baidu.com/api?v=1.3"},
+        {kOfflinePageId, &google, "k",
+         "https://maps.googleapis.com/maps/api/js?v=3.1&amp;language=en"},
+    };
+    for (const Case& c : cases) {
+        const std::string page = PageWithKey(*c.text, *FindMapPage(c.page), c.key);
+        const std::size_t at = page.find("src=\"");
+        EXPECT_EQ(page.substr(at + 5, page.find('"', at + 5) - at - 5), c.address) << c.key;
+        // Nothing else in the page changes.
+        EXPECT_EQ(page.size() - c.text->size(),
+                  std::string_view(c.address).size() - (c.text->find('"', at + 5) - at - 5));
+    }
+    EXPECT_STREQ(KeyParameterFor(*FindMapPage(176)), "key");
+    EXPECT_STREQ(KeyParameterFor(*FindMapPage(160)), "ak");
+    EXPECT_EQ(KeyParameterFor(*FindMapPage(kOsmPageId)), nullptr);
+}
+
 TEST(MapPagesTest, TheCheckLowersTheAddressAndAddsTheScheme) {
     EXPECT_EQ(NormalizeCheckUrl("Maps.Example.COM/Api?Key=AbC"),
               "http://maps.example.com/api?key=abc");

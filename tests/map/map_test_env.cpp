@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -18,6 +19,7 @@
 #include <QWebEngineUrlSchemeHandler>
 
 #include "map/map_page_scheme.h"
+#include "map/tile_cache_scheme.h"
 
 namespace tesmira::maptest {
 namespace {
@@ -26,6 +28,7 @@ constexpr char kStubScheme[] = "stub";
 bool standInsServed = true;
 QStringList providerRequests;
 QStringList blockedRequests;
+bool localTilesServed = true;
 
 // Serves tests/map/stubs/<name>.
 class StubHandler : public QWebEngineUrlSchemeHandler {
@@ -105,6 +108,9 @@ QStringList StateList(const QJsonDocument& state, const char* key) {
     return list;
 }
 
+void SetLocalTilesServed(bool served) {
+    localTilesServed = served;
+}
 void SetStandInsServed(bool served) {
     standInsServed = served;
 }
@@ -119,6 +125,9 @@ void ClearBlockedRequests() {
 }
 
 void RegisterSchemes() {
+    // Cached tiles go to a folder of the test run, never the user's cache.
+    static QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", cacheHome.path().toUtf8());
     RegisterMapSchemes();
     QWebEngineUrlScheme stub(kStubScheme);
     stub.setSyntax(QWebEngineUrlScheme::Syntax::Host);
@@ -130,6 +139,12 @@ void InstallStandIns() {
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
     profile->installUrlSchemeHandler(kStubScheme, new StubHandler(profile));
     profile->setUrlRequestInterceptor(new StandInInterceptor(profile));
+    // Tiles fetched through the cache reach only the tests' own local servers.
+    TileCacheSchemeHandler::SetNetworkFilter([](const QUrl& url) {
+        if (localTilesServed && url.host() == QLatin1String("127.0.0.1")) return true;
+        blockedRequests.append(url.toString());
+        return false;
+    });
 }
 
 const std::vector<TrackCase>& TrackCases() {

@@ -46,6 +46,9 @@ const std::vector<TrackCase>& TrackCases();
 
 // Off: the providers' addresses are blocked instead of served by stand-ins.
 void SetStandInsServed(bool served);
+// Off: tiles of local servers (127.0.0.1) are blocked too, so that the tile
+// cache has only what it holds; on (the default): they are fetched.
+void SetLocalTilesServed(bool served);
 // Provider script addresses the pages asked for, oldest first.
 QStringList ProviderRequests();
 // Every other http(s) address the pages asked for (all blocked), oldest first.

@@ -1,19 +1,28 @@
 // The OpenStreetMap page in the real browser with no network: Leaflet comes
-// from the page itself and every tile request fails.
+// from the page itself and every tile request fails, but those of a local
+// tile server, which go through the tile cache.
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <memory>
 
 #include "map/map_browser.h"
 #include "map/map_page_scheme.h"
 #include "map/map_pages.h"
+#include "map/tile_cache_scheme.h"
 #include "map_test_env.h"
 
 namespace tesmira {
@@ -52,6 +61,78 @@ protected:
     }
     static bool Ticking() { return Js("timer !== null").toBool(); }
 };
+
+// A local tile server: one green PNG for every address, marked as stale at
+// once, so that every later load of a tile asks the network first.
+class TileServer : public QTcpServer {
+public:
+    TileServer() {
+        QImage tile(256, 256, QImage::Format_RGB32);
+        tile.fill(Qt::darkGreen);
+        QBuffer png(&png_);
+        png.open(QIODevice::WriteOnly);
+        tile.save(&png, "PNG");
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    if (!socket->peek(4096).contains("\r\n\r\n")) return;
+                    socket->readAll();
+                    ++requests;
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
+                        "Cache-Control: max-age=0\r\nContent-Length: " +
+                        QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    int requests = 0;
+
+private:
+    QByteArray png_;
+};
+
+TEST_F(OsmPageTest, TheTileCacheServesASecondLoadWithTheNetworkBlocked) {
+    static constexpr char kLoaded[] = "document.querySelectorAll('.leaflet-tile-loaded').length";
+    static constexpr char kSettled[] = "Object.keys(tiles._tiles).length > 0 && !tiles.isLoading()";
+    const auto loaded = [] { return Js(kLoaded).toInt(); };
+    const auto settled = [] { return Js(kSettled).toBool(); };
+    auto server = std::make_unique<TileServer>();
+    const QString tiles =
+        QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(server->serverPort());
+    Load(MapPageUrl(kOsmPageId, tiles));
+    ASSERT_TRUE(WaitFor([&] { return settled() && loaded() > 0; }));
+    const int shown = loaded();
+    EXPECT_GE(server->requests, shown);
+    // The tiles lie in the user's cache folder, on disk.
+    EXPECT_TRUE(TileCacheFolder().startsWith(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"))));
+    EXPECT_FALSE(QDir(TileCacheFolder()).isEmpty(QDir::Dirs | QDir::NoDotAndDotDot));
+
+    // The network is blocked, nothing answers on the server's address any
+    // more, and a new browser holds nothing of the first load in memory: the
+    // same view comes from the disk cache in full.
+    maptest::SetLocalTilesServed(false);
+    server.reset();
+    QWebEngineProfile fresh;
+    InstallMapPageScheme(&fresh);
+    QWebEngineView view;
+    view.setPage(new QWebEnginePage(&fresh, &view));
+    view.resize(ctrl->size());
+    view.show();
+    QSignalSpy finished(view.page(), &QWebEnginePage::loadFinished);
+    view.load(MapPageUrl(kOsmPageId, tiles));
+    ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }));
+    const auto freshJs = [&](const char* script) { return Eval(view.page(), script); };
+    ASSERT_TRUE(WaitFor([&] { return freshJs(kSettled).toBool(); }));
+    EXPECT_EQ(freshJs(kLoaded).toInt(), shown);
+    // A tile never fetched has nothing to show offline.
+    freshJs("map.setView([60, 100], 9, { animate: false })");
+    ASSERT_TRUE(WaitFor([&] { return freshJs(kSettled).toBool(); }));
+    EXPECT_EQ(freshJs(kLoaded).toInt(), 0);
+    maptest::SetLocalTilesServed(true);
+}
 
 TEST_F(OsmPageTest, RunsBecomeLinesInViewWithScaleAndAttributionWhileEveryTileFails) {
     for (const maptest::TrackCase& c : maptest::TrackCases()) {

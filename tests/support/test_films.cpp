@@ -268,6 +268,9 @@ fs::path MakeTestFilm(const TestFilmOptions& o) {
     if (o.cutTail) value("--cut-tail", std::to_string(o.cutTail));
     if (o.creationUnix) value("--creation-time", std::to_string(*o.creationUnix));
     flag(o.gpmfGps9, "--gpmf-gps9");
+    if (!o.gpmfDeviceName.empty()) value("--gpmf-device-name", o.gpmfDeviceName);
+    if (!o.gpmfOrin.empty()) value("--gpmf-orin", o.gpmfOrin);
+    if (!o.gpmfModel.empty()) value("--gpmf-model", o.gpmfModel);
 
     std::string key = input.filename().string() + "|" + WriterStamp() + "|" + csv;
     for (const auto& arg : writerArgs) key += "|" + arg;

@@ -65,6 +65,9 @@ struct TestFilmOptions {
     uint64_t cutTail = 0;                 // drop the last N bytes
     std::optional<int64_t> creationUnix;  // the movie header's creation time (UTC)
     bool gpmfGps9 = false;                // GPS9 instead of GPS5 in the GPMF payloads
+    std::string gpmfDeviceName;           // DVNM; empty: the writer's default
+    std::string gpmfOrin;                 // ORIN; empty: none
+    std::string gpmfModel;                // camera model in the film's user data; empty: none
 };
 
 // Makes (or finds in the cache) the film; throws std::runtime_error on failure.

@@ -507,6 +507,17 @@ RewriteResult RewriteFilm(const std::vector<uint8_t>& input, const std::vector<T
         moov.children.insert(
             moov.children.begin() + static_cast<std::ptrdiff_t>(gpmdAt),
             MakeGpmdTrak(takeTrackId(), payloadSizes, payloadPositions, options.co64));
+        if (!options.gpmf->model.empty()) {
+            // The camera model in the user data, as GoPro films carry it.
+            Box settings;
+            settings.type = "GPMF";
+            settings.content = EncodeGpmfSettings(*options.gpmf);
+            Box udta;
+            udta.type = "udta";
+            udta.container = true;
+            udta.children.push_back(settings);
+            moov.children.push_back(udta);
+        }
     }
 
     // Sizes first (they do not depend on positions), then the layout.

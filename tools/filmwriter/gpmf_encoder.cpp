@@ -42,6 +42,13 @@ std::vector<uint8_t> longs(const std::vector<int32_t>& v) {
     return b;
 }
 
+// A 'c' value holding the text.
+std::vector<uint8_t> text(const char* key, const std::string& value) {
+    const std::size_t n = std::min<std::size_t>(value.size(), 255);  // one structure at most
+    return klv(key, 'c', static_cast<uint8_t>(n), 1,
+               std::vector<uint8_t>(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(n)));
+}
+
 double decimal(double nmea, char hemisphere, char negative) {
     const double whole = std::floor(nmea / 100);
     const double deg = whole + (nmea - whole * 100) / 60;
@@ -53,6 +60,18 @@ int32_t round32(double v) {
 }
 
 }  // namespace
+
+std::string AccelOrder(const GpmfOptions& options) {
+    if (!options.orin.empty()) return options.orin;
+    const std::string& camera = options.model.empty() ? options.deviceName : options.model;
+    if (camera.find("HERO5") != std::string::npos) return "ZXY";
+    if (camera.find("Fusion") != std::string::npos) return "yXZ";
+    return "YxZ";
+}
+
+std::vector<uint8_t> EncodeGpmfSettings(const GpmfOptions& options) {
+    return nest("DEVC", {klv("DVID", 'L', 4, 1, longs({1})), text("MINF", options.model)});
+}
 
 std::vector<uint8_t> EncodeGpmfPayload(const TrackRow& row, const GpmfOptions& options) {
     const double lat = decimal(row.latitude, row.latHemisphere, 'S');
@@ -111,24 +130,31 @@ std::vector<uint8_t> EncodeGpmfPayload(const TrackRow& row, const GpmfOptions& o
 
     std::vector<std::vector<uint8_t>> device;
     device.push_back(klv("DVID", 'L', 4, 1, longs({1})));
-    device.push_back(klv("DVNM", 'c', 6, 1, {'C', 'a', 'm', 'e', 'r', 'a'}));
+    device.push_back(text("DVNM", options.deviceName));
     if (options.withGps) device.push_back(nest("STRM", gpsParts));
     if (options.accelRate > 0) {
-        // Stored Z, X, Y in m/s² over a divisor of 100; every sample the same,
-        // so the mean is the row's value.
+        // Stored in m/s² over a divisor of 100 in AccelOrder's order; every
+        // sample the same, so the mean is the row's value.
         auto ms2 = [](uint32_t raw) {
             return (static_cast<double>(raw) - 256.0) / 128.0 * 9.80665;
         };
+        const std::string order = AccelOrder(options);
         std::vector<uint8_t> accel;
         for (int k = 0; k < options.accelRate; ++k) {
-            for (const uint32_t raw : {row.gsensorZ, row.gsensorX, row.gsensorY}) {
-                put16(accel, static_cast<uint16_t>(static_cast<int16_t>(std::lround(
-                                 std::fmax(-32768, std::fmin(32767, ms2(raw) * 100))))));
+            for (const char c : order) {
+                const uint32_t raw = c == 'X' || c == 'x'   ? row.gsensorX
+                                     : c == 'Y' || c == 'y' ? row.gsensorY
+                                                            : row.gsensorZ;
+                const double v = (c >= 'a' ? -1 : 1) * ms2(raw) * 100;
+                put16(accel, static_cast<uint16_t>(static_cast<int16_t>(
+                                 std::lround(std::fmax(-32768, std::fmin(32767, v))))));
             }
         }
-        device.push_back(nest(
-            "STRM", {klv("STNM", 'c', 4, 1, {'A', 'C', 'C', 'L'}), klv("SCAL", 's', 2, 1, {0, 100}),
-                     klv("ACCL", 's', 6, static_cast<uint16_t>(options.accelRate), accel)}));
+        std::vector<std::vector<uint8_t>> strm = {klv("STNM", 'c', 4, 1, {'A', 'C', 'C', 'L'})};
+        if (!options.orin.empty()) strm.push_back(text("ORIN", options.orin));
+        strm.push_back(klv("SCAL", 's', 2, 1, {0, 100}));
+        strm.push_back(klv("ACCL", 's', 6, static_cast<uint16_t>(options.accelRate), accel));
+        device.push_back(nest("STRM", strm));
     }
     return nest("DEVC", device);
 }

@@ -37,6 +37,12 @@ Record placement:
   --gpmf-gps-rate N  GPS samples per payload (default 18; the first is the row's)
   --gpmf-accel-rate N  ACCL samples per payload (default 200; 0: no ACCL)
   --gpmf-no-gps      ACCL only
+  --gpmf-device-name NAME  the payloads' device name, DVNM (default "HERO5 Black")
+  --gpmf-orin ORDER  write ORIN (e.g. "YxZ": camera Y, -X, Z) and store ACCL in that
+                     order; without it ACCL is stored in the order GoPro documents
+                     for the camera: HERO5 Z,X,Y; Fusion -Y,X,Z; any other Y,-X,Z
+  --gpmf-model NAME  name the camera model in the film's user data ("udta" box
+                     "GPMF", MINF); it decides the order before the device name
 
 Layout and edge cases:
   --moov-first       "moov" before the media data (default: after it)
@@ -126,6 +132,17 @@ int main(int argc, char** argv) {
                 gpmf.accelRate = static_cast<int>(ParseCount(value(), arg, 10000));
             } else if (arg == "--gpmf-no-gps") {
                 gpmf.withGps = false;
+            } else if (arg == "--gpmf-device-name") {
+                gpmf.deviceName = value();
+            } else if (arg == "--gpmf-orin") {
+                gpmf.orin = value();
+                if (gpmf.orin.size() != 3 ||
+                    gpmf.orin.find_first_not_of("XYZxyz") != std::string::npos) {
+                    throw std::runtime_error(
+                        "--gpmf-orin takes three of X, Y, Z (lower case: negated)");
+                }
+            } else if (arg == "--gpmf-model") {
+                gpmf.model = value();
             } else if (arg == "--moov-first") {
                 options.moovFirst = true;
             } else if (arg == "--co64") {
