@@ -36,6 +36,9 @@ std::string ReadTileUrl();
 // kDefaultEventG when the key is missing or not a positive number. Not in the
 // default file.
 double ReadEventG();
+// The same from the settings file at that path, for a job that runs before the data
+// folder is set up (the command-line export): a missing file is never made.
+double PeekEventG(const std::string& settingsPath);
 
 // Each sets its key; false when the file could not be written (it is then unchanged).
 bool WriteMap(const std::string& value);       // a provider's settings value

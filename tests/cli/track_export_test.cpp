@@ -80,11 +80,12 @@ TEST(TrackExport, JsonHasEveryFieldAndNumbersReadBackExactly) {
 
     const json doc = json::parse(Export(ExportFormat::Json, film));
     ASSERT_TRUE(doc.is_object());
-    EXPECT_EQ(doc.size(), 5u);
+    EXPECT_EQ(doc.size(), 6u);
     EXPECT_EQ(doc.at("type"), 50);
     EXPECT_EQ(doc.at("source"), "type50");
     EXPECT_EQ(doc.at("hasSamples"), true);
     EXPECT_EQ(doc.at("integrityPassed"), 3);
+    EXPECT_EQ(doc.at("events"), json::array({1}));  // the second sample's G-sensor jump
     const json& samples = doc.at("samples");
     ASSERT_EQ(samples.size(), film.samples.size());
 
@@ -154,6 +155,47 @@ TEST(TrackExport, JsonEmptyAndType60Documents) {
     EXPECT_EQ(r.at("hasSamples"), false);
     EXPECT_EQ(r.at("integrityPassed"), 2);
     EXPECT_EQ(r.at("samples").size(), 4u);
+}
+
+// The event seconds, in order, at the threshold given; a film whose samples the player
+// would not use has none. (Detection itself is tested with FindGEvents.)
+TEST(TrackExport, JsonListsTheEventSecondsAtTheThreshold) {
+    const auto withX = [](std::initializer_list<int32_t> xs) {
+        FilmSamples film;
+        film.type = FileType::Type60;
+        film.hasSamples = true;
+        for (int32_t x : xs) {
+            film.samples.push_back(Fix(22.5, 114.0));
+            film.samples.back().gsensor = {x, 2560000, 2560000};
+        }
+        return film;
+    };
+    constexpr int32_t g = 1280000;
+    const struct {
+        const char* what;
+        FilmSamples film;
+        double eventG;
+        json events;
+    } cases[] = {
+        {"two bumps", withX({0, 0, g, 0, 0, 0, 0, g, g}), 0.3, json::array({2, 7})},
+        {"too small at 1.5 g", withX({0, 0, g, 0, 0, 0, 0, g, g}), 1.5, json::array()},
+        {"steady", withX({0, 0, 0}), 0.3, json::array()},
+        {"unused samples",
+         [&] {
+             FilmSamples film = withX({0, g});
+             film.hasSamples = false;
+             return film;
+         }(),
+         0.3, json::array()},
+    };
+    for (const auto& c : cases) {
+        TrackExportInput input;
+        input.film = &c.film;
+        input.name = "e.MP4";
+        input.eventG = c.eventG;
+        const json doc = json::parse(ExportJson(input));
+        EXPECT_EQ(doc.at("events"), c.events) << c.what;
+    }
 }
 
 TEST(TrackExport, TextsWithAnyBytesStayValid) {
