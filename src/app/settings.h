@@ -44,6 +44,9 @@ std::string ReadBaiduKey();
 // kDefaultEventG when the key is missing or not a positive number. Not in the
 // default file.
 double ReadEventG();
+// The same from the settings file at that path, for a job that runs before the data
+// folder is set up (the command-line export): a missing file is never made.
+double PeekEventG(const std::string& settingsPath);
 
 // Any other key of the section, for the window's memory (mainwnd/window_memory.h): empty
 // when missing. None of those keys is in the default file.

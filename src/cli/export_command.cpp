@@ -86,6 +86,7 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
     input.film = &film;
     input.records = &film.records;
     input.name = BaseName(request.film);
+    input.eventG = request.eventG;
 
     if (film.samples.empty()) {
         std::fprintf(err, "tesmira: note: '%s' holds no GPS records; the document is empty\n",

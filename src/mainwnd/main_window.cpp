@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QSet>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,12 +33,14 @@
 #include "app/retext.h"
 #include "app/settings.h"
 #include "extract/film_samples.h"
+#include "extract/g_events.h"
 #include "filelist/film_list_pane.h"
 #include "filelist/film_row_texts.h"
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
 #include "mainwnd/display_check.h"
-#include "mainwnd/film_duration_queue.h"
+#include "mainwnd/event_jump.h"
+#include "mainwnd/film_read_queue.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/sample_prefetch.h"
 #include "mainwnd/track_export_job.h"
@@ -163,11 +166,16 @@ std::tm toTm(const QDateTime& time) {
     return t;
 }
 
+// The list's Events cell of a film that has been read.
+QString eventCountText(const FilmRecords& records) {
+    return QString::number(records.events.size());
+}
+
 }  // namespace
 
 MainWindow::MainWindow() : MainWindow(Options{}) {}
 
-MainWindow::MainWindow(Options options) : options_(std::move(options)) {
+MainWindow::MainWindow(Options options) : options_(std::move(options)), eventG_(kDefaultEventG) {
     setProperty(kDialogIdProperty, kDialogId);
     setWindowIcon(TesmiraIcon());
     buildMenu();
@@ -181,6 +189,9 @@ MainWindow::~MainWindow() {
         exportThread_.join();
         QApplication::restoreOverrideCursor();
     }
+    // The reader's thread reads the threshold member; it stops before any member goes.
+    delete reads_;
+    reads_ = nullptr;
     // The panes go first, while the window they call as their host is still whole.
     delete paneFrame_;
     filmView_ = nullptr;
@@ -281,14 +292,12 @@ void MainWindow::buildPanes() {
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
-    durations_ = new FilmDurationQueue(nullptr, this);
-    connect(durations_, &FilmDurationQueue::durationsRead, this,
-            [this](const QHash<QString, double>& seconds) {
-                QHash<QString, QString> times;
-                for (auto it = seconds.cbegin(); it != seconds.cend(); ++it)
-                    times.insert(it.key(), QString::fromStdString(ClockText(WholeSeconds(*it))));
-                filmList_->FillTimes(times);
-            });
+    reads_ = new FilmReadQueue(
+        [this, locators = options_.locators](const std::filesystem::path& film, FilmRead& read) {
+            FilmReadQueue::ReadListedFilm(film, eventG_.load(), locators, read);
+        },
+        this);
+    connect(reads_, &FilmReadQueue::filmsRead, this, &MainWindow::takeFilmsRead);
     // Rows added, deleted or sorted may change which film comes next: once the change is
     // over, the one made ready is checked.
     const auto listChanged = [this] {
@@ -304,6 +313,15 @@ void MainWindow::buildPanes() {
     connect(rows, &QAbstractItemModel::rowsMoved, this, listChanged);
     connect(rows, &QAbstractItemModel::layoutChanged, this, listChanged);
     connect(rows, &QAbstractItemModel::modelReset, this, listChanged);
+    const auto rowsGone = [this] {
+        if (std::exchange(forgetQueued_, true)) return;
+        QTimer::singleShot(0, this, [this] {
+            forgetQueued_ = false;
+            forgetUnlisted();
+        });
+    };
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, rowsGone);
+    connect(rows, &QAbstractItemModel::modelReset, this, rowsGone);
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -332,6 +350,7 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     checkLanguage(ReadLanguage());
     checkMap(MapProvider());
     checkUnit();
+    eventG_ = ReadEventG();
     openCommandLine(arguments);
 }
 
@@ -842,8 +861,50 @@ int MainWindow::AddFileToList(const QString& path) {
     resolutionText_.clear();
     if (filmList_->FindName(name) >= 0) return 1;
     filmList_->InsertFilm(path, name, sizeText_, createdText_, durationText_, resolutionText_);
-    durations_->Request(path);
+    reads_->Request(path);
     return 1;
+}
+
+void MainWindow::takeFilmsRead(const std::vector<FilmRead>& batch) {
+    const QStringList paths = filmList_->Paths();
+    const QSet<QString> listed(paths.cbegin(), paths.cend());
+    QHash<QString, QString> times;
+    QHash<QString, QString> counts;
+    QStringList stored;
+    for (const FilmRead& read : batch) {
+        // Deleted from the list since it was asked for.
+        if (!listed.contains(read.path)) continue;
+        if (read.seconds)
+            times.insert(read.path, QString::fromStdString(ClockText(WholeSeconds(*read.seconds))));
+        const std::string path = read.path.toStdString();
+        if (records_.Put(path, read.records)) stored << read.path;
+        counts.insert(read.path, eventCountText(*records_.Find(path)));
+    }
+    filmList_->FillTimes(times);
+    filmList_->FillEvents(counts);
+    if (!stored.isEmpty()) emit filmRecordsRead(stored);
+}
+
+void MainWindow::keepCurrentRecords(FilmRecords records) {
+    if (filmList_->FindPath(currentFilm_) < 0) return;
+    // Read here already: the background reader need not read it again.
+    reads_->DropQueued([this](const QString& path) { return path == currentFilm_; });
+    const std::string path = currentFilm_.toStdString();
+    const bool added = records_.Put(path, std::move(records));
+    filmList_->FillEvents({{currentFilm_, eventCountText(*records_.Find(path))}});
+    if (added) emit filmRecordsRead({currentFilm_});
+}
+
+void MainWindow::forgetUnlisted() {
+    const QStringList paths = filmList_->Paths();
+    const QSet<QString> listed(paths.cbegin(), paths.cend());
+    records_.RetainIf(
+        [&](const std::string& path) { return listed.contains(QString::fromStdString(path)); });
+    reads_->DropQueued([&](const QString& path) { return !listed.contains(path); });
+}
+
+const FilmRecords* MainWindow::ListedFilmRecords(const QString& path) const {
+    return records_.Find(path.toStdString());
 }
 
 void MainWindow::PlayFile(const QString& path) {
@@ -879,6 +940,7 @@ void MainWindow::resetInstruments() {
     }
     if (speed.ValueCount() > 0) speed.ClearValues();
     if (compass.ValueCount() > 0) compass.ClearValues();
+    chart.SetMarks({});
     for (ColorRef colour : kLineColours) chart.AddLine(colour);
     ChartAxis& values = chart.ValueAxis();
     values.colour = kGridColour;
@@ -930,8 +992,13 @@ bool MainWindow::LoadCurrentFilm() {
     }
     film.records.clear();
     film.records.shrink_to_fit();
+    FilmRecords records = SummariseRecords(film.samples, film.hasSamples, eventG_.load());
+    currentEvents_ = records.events;
+    chart.SetMarks(currentEvents_);
+    keepCurrentRecords(std::move(records));
 
     const bool opened = filmView_->OpenFilm(currentFilm_);
+    if (opened) filmView_->SetEventSeconds(currentEvents_);
     durationText_ = filmView_->GetDurationText();
     if (count != 0) {
         const long long duration = std::max(0, filmView_->GetDurationSeconds());
@@ -1113,6 +1180,8 @@ void MainWindow::CloseFilm() {
     currentFilm_.clear();
     hasSamples_ = false;
     syncRecords_.clear();
+    currentEvents_.clear();
+    instrumentView_->Chart().SetMarks({});
 }
 
 void MainWindow::PlayNextFilm() {
@@ -1123,6 +1192,29 @@ void MainWindow::PlayNextFilm() {
     filmList_->PlayNext(currentFilm_);
     // The last film ends rewound: every pane shows its first second.
     followEngine();
+}
+
+void MainWindow::JumpToEvent(int direction) {
+    if (loading_ || currentFilm_.isEmpty() || direction == 0) return;
+    FilmEngine& engine = filmView_->engine();
+    if (!engine.GetVideoSize()) return;
+    if (const std::optional<double> landing =
+            EventJump(currentEvents_, engine.GetPosition().value_or(0.0), direction)) {
+        filmView_->JumpTo(*landing);
+        return;
+    }
+    const QStringList paths = filmList_->Paths();
+    const qsizetype step = direction > 0 ? 1 : -1;
+    for (qsizetype row = paths.indexOf(currentFilm_) + step; row >= 0 && row < paths.size();
+         row += step) {
+        // A film not read yet is passed over, as one without events.
+        const FilmRecords* records = records_.Find(paths[row].toStdString());
+        if (!records || records->events.empty()) continue;
+        const int event = step > 0 ? records->events.front() : records->events.back();
+        PlayFile(paths[row]);
+        if (currentFilm_ == paths[row] && !loading_) filmView_->JumpTo(EventLanding(event));
+        return;
+    }
 }
 
 void MainWindow::PlayPrevious(const QString& path) {

@@ -20,6 +20,7 @@
 #include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
+#include "mainwnd/film_record_store.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/window_memory.h"
 #include "map/map_pane.h"
@@ -34,7 +35,8 @@ class QTimer;
 
 namespace tesmira {
 
-class FilmDurationQueue;
+struct FilmRead;
+class FilmReadQueue;
 class FilmListPane;
 class FilmView;
 class InstrumentPane;
@@ -127,6 +129,10 @@ public:
     void FollowFilm(double position) override;
     void SpeedChanged(double factor) override;
     void PlayNextFilm() override;
+    // 3 s before the current film's next or previous event; past its last (first) one,
+    // the next (previous) listed film whose records have been read and hold events plays
+    // from 3 s before its first (last) event. With no event that way, nothing happens.
+    void JumpToEvent(int direction) override;
     void PlayPrevious(const QString& path) override;
     void PlayNext(const QString& path) override;
     QString CurrentFilm() const override { return currentFilm_; }
@@ -171,7 +177,18 @@ public:
     QSplitter* upperSplitter() const { return upperSplitter_; }
     QSplitter* rightSplitter() const { return rightSplitter_; }
 
+    // Every listed film's records are read once, in the background, in the order the
+    // films were listed (the playing film's are taken from its load instead). The
+    // records of a listed film once read; null before that and for a film not listed.
+    const FilmRecords* ListedFilmRecords(const QString& path) const;
+    // The G-sensor change that marks an event, read from the settings when the dialog
+    // is set up.
+    double eventG() const { return eventG_; }
+
 signals:
+    // The records of these listed films have just been read: ListedFilmRecords has them.
+    // Emitted on the UI thread, a batch at a time, and for a film when it is loaded.
+    void filmRecordsRead(const QStringList& paths);
     // An export of the menu has ended (written, refused or failed; any message shown).
     void trackExportFinished();
 
@@ -212,6 +229,13 @@ private:
     void toldMarker(int second, int periodMs, bool running);
     void readFilmStatus(const QFileInfo& info);
     void openCommandLine(const QStringList& arguments);
+    // Times, event counts and records of the films read in the background; a film no
+    // longer listed is ignored.
+    void takeFilmsRead(const std::vector<FilmRead>& batch);
+    // Keeps the records of the current film, when listed, as if read in the background.
+    void keepCurrentRecords(FilmRecords records);
+    // Drops the records and the queued reads of films no longer listed.
+    void forgetUnlisted();
     // The film after the current one in the list gets its records read and its playback made
     // ready while the current one plays; whatever was ready for another film is dropped.
     void prepareNextFilm();
@@ -244,7 +268,11 @@ private:
     MapPane* mapView_ = nullptr;
     InstrumentPane* instrumentView_ = nullptr;
     std::unique_ptr<TrackFeeder> feeder_;
-    FilmDurationQueue* durations_ = nullptr;  // the list's times, read in the background
+    FilmReadQueue* reads_ = nullptr;  // the listed films' times and records, in the background
+    FilmRecordStore records_;         // by path, of listed films only
+    std::atomic<double> eventG_;      // also read by the background reader
+    bool forgetQueued_ = false;
+    std::vector<int> currentEvents_;  // the current film's event seconds
 
     QString currentFilm_;
     QString sizeText_;
