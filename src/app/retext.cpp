@@ -113,6 +113,8 @@ void ReTextMenu(QWidget* menuBar) {
     setCommandText(kFileExitCommand, QString::fromStdString(UiText(kFileExitKey, kFileExitText)));
     setCommandText(kFileOpenFolderCommand,
                    QString::fromStdString(UiText(kFileOpenFolderKey, kFileOpenFolderText)));
+    setCommandText(kViewWholeTripCommand,
+                   QString::fromStdString(UiText(kViewWholeTripKey, kViewWholeTripText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

@@ -71,6 +71,14 @@ double ReadEventG() {
     return value;
 }
 
+bool ReadWholeTrip() {
+    return readSetting("WholeTrip", "0") == "1";
+}
+
+bool WriteWholeTrip(bool shown) {
+    return writeSetting("WholeTrip", shown ? "1" : "0");
+}
+
 bool WriteMap(const std::string& value) {
     return writeSetting("Map", value);
 }

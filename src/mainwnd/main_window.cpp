@@ -31,6 +31,7 @@
 #include "app/retext.h"
 #include "app/settings.h"
 #include "extract/film_samples.h"
+#include "extract/g_events.h"
 #include "filelist/film_list_pane.h"
 #include "filelist/film_row_texts.h"
 #include "filelist/sortable_list_view.h"
@@ -40,6 +41,7 @@
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/sample_prefetch.h"
 #include "mainwnd/track_feeder.h"
+#include "mainwnd/trip_feeder.h"
 #include "mainwnd/window_rules.h"
 #include "map/browser_view.h"
 #include "map/map_page_scheme.h"
@@ -175,6 +177,7 @@ void MainWindow::buildMenu() {
         add(speed, kCmdSpeedFirst + static_cast<int>(i),
             QString::fromStdString(SpeedText(kPlaySpeeds[i])), true);
     setChecked(kCmdSpeedFirst + static_cast<int>(kNormalSpeed), true);
+    add(view, kCmdWholeTrip, QString::fromLatin1(kViewWholeTripText), true);
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     add(help, kCmdAbout, QStringLiteral("About"), false);
 }
@@ -222,7 +225,24 @@ void MainWindow::buildPanes() {
     mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
     filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
     feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    trip_ = std::make_unique<TripFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    tripFlush_ = new QTimer(this);
+    tripFlush_->setSingleShot(true);
+    // Short enough to draw a film read at once, long enough that a long list read in the
+    // background reaches the page in a few calls.
+    tripFlush_->setInterval(150);
+    connect(tripFlush_, &QTimer::timeout, this, [this] {
+        bool listRead = true;
+        for (const QString& path : listedFilms())
+            if (!trip_->Has(tripFilmId(path))) listRead = false;
+        trip_->Flush(MapProvider(), listRead);
+    });
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
+    connect(&mapView_->Browser(), &MapBrowser::tripPointChosen, this,
+            [this](int film, int second) { playTripFilmAt(film, second); });
+    // An event mark jumps as the event keys do: to a few seconds before it.
+    connect(&mapView_->Browser(), &MapBrowser::tripEventChosen, this,
+            [this](int film, int second) { playTripFilmAt(film, std::max(0, second - 3)); });
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
     durations_ = new FilmDurationQueue(nullptr, this);
@@ -240,6 +260,7 @@ void MainWindow::buildPanes() {
         QTimer::singleShot(0, this, [this] {
             prepareQueued_ = false;
             prepareNextFilm();
+            tripFollowList();
         });
     };
     QAbstractItemModel* rows = filmList_->List().model();
@@ -275,6 +296,10 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     checkLanguage(ReadLanguage());
     checkMap(MapProvider());
     checkUnit();
+    const bool wholeTrip = ReadWholeTrip();
+    setChecked(kCmdWholeTrip, wholeTrip);
+    trip_->SetShown(wholeTrip);
+    scheduleTripFlush();
     openCommandLine(arguments);
 }
 
@@ -363,6 +388,14 @@ void MainWindow::OnCommand(int command) {
             if (QWidget* label = filmView_->control(FilmView::kSpeedLabelId)) label->repaint();
             instrumentView_->Speedometer().repaint();
             return;
+        case kCmdWholeTrip: {
+            const bool shown = !trip_->Shown();
+            setChecked(kCmdWholeTrip, shown);
+            WriteWholeTrip(shown);
+            trip_->SetShown(shown);
+            scheduleTripFlush();
+            return;
+        }
         case kCmdAbout: {
             AboutBox about(this);
             about.exec();
@@ -394,12 +427,18 @@ void MainWindow::selectMap(const MapProviderEntry& map) {
 }
 
 void MainWindow::loadMapPage(int id) {
-    // The page that replaces the shown one gets the film's track once it has loaded.
+    // The page that replaces the shown one gets the film's track and the trip once it has
+    // loaded.
     resendPending_ = true;
+    tripResendPending_ = true;
     mapView_->LoadMapPage(id);
 }
 
 void MainWindow::resendTrack() {
+    if (std::exchange(tripResendPending_, false)) {
+        trip_->PageReplaced();
+        scheduleTripFlush();
+    }
     if (!resendPending_) return;
     resendPending_ = false;
     if (!hasSamples_) return;
@@ -408,6 +447,43 @@ void MainWindow::resendTrack() {
     const int period = PeriodAtSpeed(1000, speed_);
     feeder_->Resend(MapProvider(), second, engine.IsRunning(), period);
     toldMarker(second, period, engine.IsRunning());
+}
+
+QStringList MainWindow::listedFilms() const {
+    QStringList paths;
+    const SortableListView& rows = filmList_->List();
+    for (int row = 0; row < rows.GetItemCount(); ++row)
+        paths << rows.GetItemText(row, FilmListPane::kPathColumn);
+    return paths;
+}
+
+void MainWindow::tripFilmRead(const QString& path, const std::vector<DerivedSample>& samples) {
+    // Read once: a film that played before the background reader came to it is not sent again.
+    if (filmList_->FindPath(path) < 0 || trip_->Has(tripFilmId(path))) return;
+    int& id = tripIds_[path];
+    if (id == 0) id = ++lastTripId_;
+    trip_->Add(id, TripFeeder::Film::FromSamples(samples, FindGEvents(samples, ReadEventG())));
+    if (path == currentFilm_) trip_->Highlight(id);
+    scheduleTripFlush();
+}
+
+void MainWindow::scheduleTripFlush() {
+    if (!tripFlush_->isActive()) tripFlush_->start();
+}
+
+void MainWindow::tripFollowList() {
+    const QStringList listed = listedFilms();
+    for (auto it = tripIds_.cbegin(); it != tripIds_.cend(); ++it)
+        if (!listed.contains(it.key())) trip_->Remove(it.value());
+}
+
+void MainWindow::playTripFilmAt(int id, int second) {
+    const QString path = tripIds_.key(id);
+    // A film deleted from the list since its line was drawn plays nothing.
+    if (path.isEmpty() || filmList_->FindPath(path) < 0) return;
+    if (path != currentFilm_) PlayFile(path);
+    if (path != currentFilm_ || !filmView_->engine().GetVideoSize()) return;
+    filmView_->SeekTo(second);
 }
 
 QString MainWindow::OpenFilter() {
@@ -545,6 +621,10 @@ bool MainWindow::LoadCurrentFilm() {
                 .AddPoint(x, static_cast<double>(sample.gsensor[static_cast<std::size_t>(axis)]));
         syncRecords_.push_back(sample.sync);
     }
+    // The film just read joins the whole trip, and is the one drawn on top there.
+    tripFilmRead(currentFilm_, film.hasSamples ? film.samples : std::vector<DerivedSample>{});
+    const int tripId = tripFilmId(currentFilm_);
+    trip_->Highlight(tripId != 0 ? tripId : TripFeeder::kNoFilm);
     std::size_t count = 0;
     if (film.hasSamples) {
         hasSamples_ = true;
@@ -734,6 +814,7 @@ void MainWindow::CloseFilm() {
     preparedFilm_.clear();
     filmView_->CloseFilm();
     StopSync();
+    trip_->Highlight(TripFeeder::kNoFilm);
     currentFilm_.clear();
     hasSamples_ = false;
     syncRecords_.clear();

@@ -567,6 +567,14 @@ void FilmView::seekTo(double seconds) {
     if (!engine_->IsRunning()) host_.FollowFilm(seconds);
 }
 
+void FilmView::SeekTo(double seconds) {
+    if (!filmLoaded()) return;
+    double target = std::max(0.0, seconds);
+    if (durationSeconds_ > 0) target = std::min(target, static_cast<double>(durationSeconds_ - 1));
+    setProgress(ProgressValue(target, durationSeconds_));
+    seekTo(target);
+}
+
 void FilmView::seekBy(double seconds) {
     if (!filmLoaded()) return;
     const double target = std::max(0.0, engine_->GetPosition().value_or(0.0) + seconds);

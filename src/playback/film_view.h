@@ -94,6 +94,8 @@ public:
     void StopFilm();
     void PreviousFilm();
     void NextFilm();
+    // Moves the film to `seconds` as the slider does (within the film), every pane with it.
+    void SeekTo(double seconds);
     // A saved picture is named in a note over the picture for a few seconds; one that cannot
     // be saved is reported in a message box naming the file.
     void SaveScreenshot();
