@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QSet>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -472,7 +473,8 @@ void MainWindow::scheduleTripFlush() {
 }
 
 void MainWindow::tripFollowList() {
-    const QStringList listed = listedFilms();
+    const QStringList films = listedFilms();
+    const QSet<QString> listed(films.cbegin(), films.cend());
     for (auto it = tripIds_.cbegin(); it != tripIds_.cend(); ++it)
         if (!listed.contains(it.key())) trip_->Remove(it.value());
 }
