@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
 
     MainWindow::Options options;
     options.makeEngine = [] {
-        auto engine = std::make_unique<testing::FakeEngine>();
+        auto engine = std::make_unique<tesmira::testing::FakeEngine>();
         engine->duration = 60;
         return engine;
     };
