@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/language_pack.h"
 #include "app/retext.h"
 #include "filelist/sortable_list_view.h"
 
@@ -30,8 +31,13 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
         const char* heading;
         int width;
     } kColumns[kColumnCount] = {
-        {"Path", 0},        {"Name", 120}, {"Time", 60},
-        {"Date,time", 140}, {"MB", 50},    {"Resolution", 80},
+        {"Path", 0},
+        {"Name", 120},
+        {"Time", 60},
+        {"Date,time", 140},
+        {"MB", 50},
+        {"Resolution", 80},
+        {kEventsHeadingText, 50},
     };
     for (int c = 0; c < kColumnCount; ++c) {
         narrowest_[c] = kColumns[c].width;
@@ -58,7 +64,11 @@ FilmListPane::FilmListPane(FilmListHost& host, QWidget* parent)
     QAbstractItemModel* model = list_->model();
     connect(model, &QAbstractItemModel::headerDataChanged, this,
             [this](Qt::Orientation orientation, int first, int last) {
-                if (orientation == Qt::Horizontal) fitColumns(first, last);
+                if (orientation != Qt::Horizontal) return;
+                // Re-texting as the dialog gives column 6 the language files' key for
+                // a column this list does not have: the Events heading has its own.
+                if (first <= kEventsColumn && kEventsColumn <= last) reTextEventsHeading();
+                fitColumns(first, last);
             });
     connect(model, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
@@ -111,11 +121,35 @@ void FilmListPane::UpdateFilm(const QString& path, const QString& name, const QS
 }
 
 void FilmListPane::FillTimes(const QHash<QString, QString>& timeByPath) {
+    fillEmpty(kTimeColumn, timeByPath);
+}
+
+void FilmListPane::FillEvents(const QHash<QString, QString>& countByPath) {
+    fillEmpty(kEventsColumn, countByPath);
+}
+
+void FilmListPane::fillEmpty(int column, const QHash<QString, QString>& textByPath) {
+    if (textByPath.isEmpty()) return;
     for (int row = 0; row < list_->GetItemCount(); ++row) {
-        if (!list_->GetItemText(row, kTimeColumn).isEmpty()) continue;
-        const auto found = timeByPath.constFind(list_->GetItemText(row, kPathColumn));
-        if (found != timeByPath.constEnd()) list_->SetItemText(row, kTimeColumn, *found);
+        if (!list_->GetItemText(row, column).isEmpty()) continue;
+        const auto found = textByPath.constFind(list_->GetItemText(row, kPathColumn));
+        if (found != textByPath.constEnd()) list_->SetItemText(row, column, *found);
     }
+}
+
+void FilmListPane::reTextEventsHeading() {
+    const QString heading = QString::fromStdString(UiText(kEventsHeadingKey, kEventsHeadingText));
+    // Setting it reports the change again: only a different heading is set.
+    if (list_->model()->headerData(kEventsColumn, Qt::Horizontal).toString() != heading)
+        list_->model()->setHeaderData(kEventsColumn, Qt::Horizontal, heading);
+}
+
+QStringList FilmListPane::Paths() const {
+    QStringList paths;
+    paths.reserve(list_->GetItemCount());
+    for (int row = 0; row < list_->GetItemCount(); ++row)
+        paths << list_->GetItemText(row, kPathColumn);
+    return paths;
 }
 
 bool FilmListPane::eventFilter(QObject* watched, QEvent* event) {

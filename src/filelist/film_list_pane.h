@@ -1,11 +1,12 @@
 #pragma once
 // The film list pane: the player's playlist of the films opened or dropped since
 // start-up, one row per file name, with path (hidden), name, playing time, creation
-// date-time, size and resolution. It opens films and stops the film view only
-// through FilmListHost.
+// date-time, size, resolution and the number of G-sensor events. It opens films and stops the film
+// view only through FilmListHost.
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "filelist/film_list_host.h"
@@ -33,8 +34,13 @@ public:
         kDateTimeColumn = 3,
         kSizeColumn = 4,
         kResolutionColumn = 5,
-        kColumnCount = 6,
+        kEventsColumn = 6,  // empty until the film's records have been read
+        kColumnCount = 7,
     };
+    // The Events heading: language key, and the text used when the language file lacks
+    // it. Its own key: the language files' column-6 key names another column.
+    static constexpr char kEventsHeadingKey[] = "IDD105_events";
+    static constexpr char kEventsHeadingText[] = "Events";
     static constexpr int kRowHeight = 20;
 
     explicit FilmListPane(FilmListHost& host, QWidget* parent = nullptr);
@@ -52,6 +58,10 @@ public:
     // Fills the empty Time cells of the rows whose path is a key (a film read in the
     // background); a time the played film already gave stays.
     void FillTimes(const QHash<QString, QString>& timeByPath);
+    // Fills the empty Events cells likewise.
+    void FillEvents(const QHash<QString, QString>& countByPath);
+    // The rows' paths, top to bottom.
+    QStringList Paths() const;
     // Focuses the list and selects the first row of that path, without scrolling.
     void SelectFilm(const QString& path);
     // Plays the row before or after the first row of that path; nothing at the ends
@@ -82,6 +92,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fillEmpty(int column, const QHash<QString, QString>& textByPath);
+    void reTextEventsHeading();
     void playNeighbour(const QString& path, int step);
     void onRightClick(int row, const QPoint& globalPos);
     // Widens columns first..last (never the hidden path) to their heading and cells.

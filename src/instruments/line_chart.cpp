@@ -85,6 +85,7 @@ void LineChart::paintEvent(QPaintEvent*) {
     PaintAxis(painter);
     PaintLegend(painter);
     PaintLines(painter);
+    PaintMarks(painter);
 }
 
 void LineChart::PaintAxis(QPainter& painter) {
@@ -157,6 +158,17 @@ void LineChart::PaintLines(QPainter& painter) {
         for (std::size_t i = 1; i < vertices_.size(); ++i) {
             painter.drawLine(vertices_[i - 1], vertices_[i]);
         }
+    }
+}
+
+void LineChart::PaintMarks(QPainter& painter) {
+    // Ticks at the edges leave the three lines readable where the moment is.
+    constexpr int kTick = 8;
+    const ChartLayout& l = model_.Layout();
+    painter.setPen(QPen(QColor(230, 110, 0), 2));
+    for (int x : model_.MarkColumns()) {
+        painter.drawLine(x, l.plot.top, x, l.plot.top + kTick);
+        painter.drawLine(x, l.plot.bottom - kTick, x, l.plot.bottom);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "instruments/line_chart_model.h"
@@ -26,6 +27,12 @@ public:
     ChartAxis& SampleAxis() { return model_.SampleAxis(); }
     void RecalcLayout();
     const ChartLayout& Layout() const { return model_.Layout(); }
+
+    // Samples marked by short ticks at the plot's top and bottom edges once replayed.
+    void SetMarks(std::vector<int> samples) {
+        model_.SetMarks(std::move(samples));
+        update();
+    }
 
     void SetPeriod(int milliseconds) { model_.SetPeriod(milliseconds); }
     void SetPosition(int position) { model_.SetPosition(position); }
@@ -52,6 +59,7 @@ private:
     void PaintAxis(QPainter& painter);
     void PaintLegend(QPainter& painter);
     void PaintLines(QPainter& painter);
+    void PaintMarks(QPainter& painter);
 
     LineChartModel model_;
     QTimer timer1_;

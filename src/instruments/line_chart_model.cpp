@@ -51,4 +51,20 @@ std::vector<LinePath> LineChartModel::Polylines() const {
     return paths;
 }
 
+std::vector<int> LineChartModel::MarkColumns() const {
+    std::vector<int> columns;
+    if (!active_ || marks_.empty() || lines_.empty()) return columns;
+    const ChartLine& line = *lines_.front();
+    const std::size_t n = line.PointCount();  // not inside WithYValues: it holds the lock
+    std::vector<IntPoint> points;
+    line.WithYValues([&](const std::vector<double>& y) {
+        LinePolyline(y, n, position_, layout_.plot, valueAxis_.minimum, valueAxis_.scale, points);
+    });
+    // One vertex per shown sample, in sample order.
+    for (int sample : marks_)
+        if (sample >= 0 && static_cast<std::size_t>(sample) < points.size())
+            columns.push_back(points[static_cast<std::size_t>(sample)].x);
+    return columns;
+}
+
 }  // namespace tesmira

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "instruments/chart_axis.h"
@@ -54,6 +55,13 @@ public:
     // One timer tick; returns false when the timer must stop (line 0 fully shown).
     bool Tick();
 
+    // Samples to mark (the moments worth finding), ascending.
+    void SetMarks(std::vector<int> samples) { marks_ = std::move(samples); }
+    const std::vector<int>& Marks() const { return marks_; }
+    // The columns of the marked samples shown now, where line 0 draws them; none while
+    // inactive or before a marked sample has been replayed.
+    std::vector<int> MarkColumns() const;
+
     // Rows of the five value labels, empty when there are none.
     std::vector<int> LabelRows() const;
     // The polylines to draw, in line order; none while inactive.
@@ -65,6 +73,7 @@ private:
     ChartAxis sampleAxis_;
     ChartLayout layout_;
     std::vector<std::unique_ptr<ChartLine>> lines_;
+    std::vector<int> marks_;
     int period_ = 500;
     int position_ = 0;
     bool active_ = false;

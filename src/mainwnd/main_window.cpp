@@ -38,7 +38,8 @@
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
 #include "mainwnd/display_check.h"
-#include "mainwnd/film_duration_queue.h"
+#include "mainwnd/event_jump.h"
+#include "mainwnd/film_read_queue.h"
 #include "mainwnd/main_geometry.h"
 #include "mainwnd/sample_prefetch.h"
 #include "mainwnd/track_feeder.h"
@@ -124,11 +125,16 @@ std::tm toTm(const QDateTime& time) {
     return t;
 }
 
+// The list's Events cell of a film that has been read.
+QString eventCountText(const FilmRecords& records) {
+    return QString::number(records.events.size());
+}
+
 }  // namespace
 
 MainWindow::MainWindow() : MainWindow(Options{}) {}
 
-MainWindow::MainWindow(Options options) : options_(std::move(options)) {
+MainWindow::MainWindow(Options options) : options_(std::move(options)), eventG_(kDefaultEventG) {
     setProperty(kDialogIdProperty, kDialogId);
     setWindowIcon(TesmiraIcon());
     buildMenu();
@@ -234,8 +240,8 @@ void MainWindow::buildPanes() {
     tripFlush_->setInterval(150);
     connect(tripFlush_, &QTimer::timeout, this, [this] {
         bool listRead = true;
-        for (const QString& path : listedFilms())
-            if (!trip_->Has(tripFilmId(path))) listRead = false;
+        for (const QString& path : filmList_->Paths())
+            if (!ListedFilmRecords(path)) listRead = false;
         trip_->Flush(MapProvider(), listRead);
     });
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
@@ -243,17 +249,16 @@ void MainWindow::buildPanes() {
             [this](int film, int second) { playTripFilmAt(film, second); });
     // An event mark jumps as the event keys do: to a few seconds before it.
     connect(&mapView_->Browser(), &MapBrowser::tripEventChosen, this,
-            [this](int film, int second) { playTripFilmAt(film, std::max(0, second - 3)); });
+            [this](int film, int second) { playTripFilmAt(film, EventLanding(second)); });
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
-    durations_ = new FilmDurationQueue(nullptr, this);
-    connect(durations_, &FilmDurationQueue::durationsRead, this,
-            [this](const QHash<QString, double>& seconds) {
-                QHash<QString, QString> times;
-                for (auto it = seconds.cbegin(); it != seconds.cend(); ++it)
-                    times.insert(it.key(), QString::fromStdString(ClockText(WholeSeconds(*it))));
-                filmList_->FillTimes(times);
-            });
+    reads_ = new FilmReadQueue(
+        [this, locators = options_.locators](const std::filesystem::path& film, FilmRead& read) {
+            FilmReadQueue::ReadListedFilm(film, eventG_.load(), locators, read);
+        },
+        this);
+    connect(reads_, &FilmReadQueue::filmsRead, this, &MainWindow::takeFilmsRead);
+    connect(this, &MainWindow::filmRecordsRead, this, &MainWindow::tripFilmsRead);
     // Rows added, deleted or sorted may change which film comes next: once the change is
     // over, the one made ready is checked.
     const auto listChanged = [this] {
@@ -270,6 +275,15 @@ void MainWindow::buildPanes() {
     connect(rows, &QAbstractItemModel::rowsMoved, this, listChanged);
     connect(rows, &QAbstractItemModel::layoutChanged, this, listChanged);
     connect(rows, &QAbstractItemModel::modelReset, this, listChanged);
+    const auto rowsGone = [this] {
+        if (std::exchange(forgetQueued_, true)) return;
+        QTimer::singleShot(0, this, [this] {
+            forgetQueued_ = false;
+            forgetUnlisted();
+        });
+    };
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, rowsGone);
+    connect(rows, &QAbstractItemModel::modelReset, this, rowsGone);
 
     // The instrument strip keeps its height when the window grows; the picture takes
     // the rest.
@@ -297,6 +311,7 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     checkLanguage(ReadLanguage());
     checkMap(MapProvider());
     checkUnit();
+    eventG_ = ReadEventG();
     const bool wholeTrip = ReadWholeTrip();
     setChecked(kCmdWholeTrip, wholeTrip);
     trip_->SetShown(wholeTrip);
@@ -450,21 +465,15 @@ void MainWindow::resendTrack() {
     toldMarker(second, period, engine.IsRunning());
 }
 
-QStringList MainWindow::listedFilms() const {
-    QStringList paths;
-    const SortableListView& rows = filmList_->List();
-    for (int row = 0; row < rows.GetItemCount(); ++row)
-        paths << rows.GetItemText(row, FilmListPane::kPathColumn);
-    return paths;
-}
-
-void MainWindow::tripFilmRead(const QString& path, const std::vector<DerivedSample>& samples) {
-    // Read once: a film that played before the background reader came to it is not sent again.
-    if (filmList_->FindPath(path) < 0 || trip_->Has(tripFilmId(path))) return;
-    int& id = tripIds_[path];
-    if (id == 0) id = ++lastTripId_;
-    trip_->Add(id, TripFeeder::Film::FromSamples(samples, FindGEvents(samples, ReadEventG())));
-    if (path == currentFilm_) trip_->Highlight(id);
+void MainWindow::tripFilmsRead(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const FilmRecords* records = ListedFilmRecords(path);
+        if (!records) continue;
+        int& id = tripIds_[path];
+        if (id == 0) id = ++lastTripId_;
+        trip_->Add(id, *records);
+        if (path == currentFilm_) trip_->Highlight(id);
+    }
     scheduleTripFlush();
 }
 
@@ -473,19 +482,19 @@ void MainWindow::scheduleTripFlush() {
 }
 
 void MainWindow::tripFollowList() {
-    const QStringList films = listedFilms();
+    const QStringList films = filmList_->Paths();
     const QSet<QString> listed(films.cbegin(), films.cend());
     for (auto it = tripIds_.cbegin(); it != tripIds_.cend(); ++it)
         if (!listed.contains(it.key())) trip_->Remove(it.value());
 }
 
-void MainWindow::playTripFilmAt(int id, int second) {
+void MainWindow::playTripFilmAt(int id, double second) {
     const QString path = tripIds_.key(id);
     // A film deleted from the list since its line was drawn plays nothing.
     if (path.isEmpty() || filmList_->FindPath(path) < 0) return;
     if (path != currentFilm_) PlayFile(path);
     if (path != currentFilm_ || !filmView_->engine().GetVideoSize()) return;
-    filmView_->SeekTo(second);
+    filmView_->JumpTo(second);
 }
 
 QString MainWindow::OpenFilter() {
@@ -544,8 +553,50 @@ int MainWindow::AddFileToList(const QString& path) {
     resolutionText_.clear();
     if (filmList_->FindName(name) >= 0) return 1;
     filmList_->InsertFilm(path, name, sizeText_, createdText_, durationText_, resolutionText_);
-    durations_->Request(path);
+    reads_->Request(path);
     return 1;
+}
+
+void MainWindow::takeFilmsRead(const std::vector<FilmRead>& batch) {
+    const QStringList paths = filmList_->Paths();
+    const QSet<QString> listed(paths.cbegin(), paths.cend());
+    QHash<QString, QString> times;
+    QHash<QString, QString> counts;
+    QStringList stored;
+    for (const FilmRead& read : batch) {
+        // Deleted from the list since it was asked for.
+        if (!listed.contains(read.path)) continue;
+        if (read.seconds)
+            times.insert(read.path, QString::fromStdString(ClockText(WholeSeconds(*read.seconds))));
+        const std::string path = read.path.toStdString();
+        if (records_.Put(path, read.records)) stored << read.path;
+        counts.insert(read.path, eventCountText(*records_.Find(path)));
+    }
+    filmList_->FillTimes(times);
+    filmList_->FillEvents(counts);
+    if (!stored.isEmpty()) emit filmRecordsRead(stored);
+}
+
+void MainWindow::keepCurrentRecords(FilmRecords records) {
+    if (filmList_->FindPath(currentFilm_) < 0) return;
+    // Read here already: the background reader need not read it again.
+    reads_->DropQueued([this](const QString& path) { return path == currentFilm_; });
+    const std::string path = currentFilm_.toStdString();
+    const bool added = records_.Put(path, std::move(records));
+    filmList_->FillEvents({{currentFilm_, eventCountText(*records_.Find(path))}});
+    if (added) emit filmRecordsRead({currentFilm_});
+}
+
+void MainWindow::forgetUnlisted() {
+    const QStringList paths = filmList_->Paths();
+    const QSet<QString> listed(paths.cbegin(), paths.cend());
+    records_.RetainIf(
+        [&](const std::string& path) { return listed.contains(QString::fromStdString(path)); });
+    reads_->DropQueued([&](const QString& path) { return !listed.contains(path); });
+}
+
+const FilmRecords* MainWindow::ListedFilmRecords(const QString& path) const {
+    return records_.Find(path.toStdString());
 }
 
 void MainWindow::PlayFile(const QString& path) {
@@ -581,6 +632,7 @@ void MainWindow::resetInstruments() {
     }
     if (speed.ValueCount() > 0) speed.ClearValues();
     if (compass.ValueCount() > 0) compass.ClearValues();
+    chart.SetMarks({});
     for (ColorRef colour : kLineColours) chart.AddLine(colour);
     ChartAxis& values = chart.ValueAxis();
     values.colour = kGridColour;
@@ -623,10 +675,6 @@ bool MainWindow::LoadCurrentFilm() {
                 .AddPoint(x, static_cast<double>(sample.gsensor[static_cast<std::size_t>(axis)]));
         syncRecords_.push_back(sample.sync);
     }
-    // The film just read joins the whole trip, and is the one drawn on top there.
-    tripFilmRead(currentFilm_, film.hasSamples ? film.samples : std::vector<DerivedSample>{});
-    const int tripId = tripFilmId(currentFilm_);
-    trip_->Highlight(tripId != 0 ? tripId : TripFeeder::kNoFilm);
     std::size_t count = 0;
     if (film.hasSamples) {
         hasSamples_ = true;
@@ -636,8 +684,16 @@ bool MainWindow::LoadCurrentFilm() {
     }
     film.records.clear();
     film.records.shrink_to_fit();
+    FilmRecords records = SummariseRecords(film.samples, film.hasSamples, eventG_.load());
+    currentEvents_ = records.events;
+    chart.SetMarks(currentEvents_);
+    keepCurrentRecords(std::move(records));
+    // Joined the whole trip with its records just kept: the one drawn on top there.
+    const int tripId = tripFilmId(currentFilm_);
+    trip_->Highlight(tripId != 0 ? tripId : TripFeeder::kNoFilm);
 
     const bool opened = filmView_->OpenFilm(currentFilm_);
+    if (opened) filmView_->SetEventSeconds(currentEvents_);
     durationText_ = filmView_->GetDurationText();
     if (count != 0) {
         const long long duration = std::max(0, filmView_->GetDurationSeconds());
@@ -820,6 +876,8 @@ void MainWindow::CloseFilm() {
     currentFilm_.clear();
     hasSamples_ = false;
     syncRecords_.clear();
+    currentEvents_.clear();
+    instrumentView_->Chart().SetMarks({});
 }
 
 void MainWindow::PlayNextFilm() {
@@ -830,6 +888,29 @@ void MainWindow::PlayNextFilm() {
     filmList_->PlayNext(currentFilm_);
     // The last film ends rewound: every pane shows its first second.
     followEngine();
+}
+
+void MainWindow::JumpToEvent(int direction) {
+    if (loading_ || currentFilm_.isEmpty() || direction == 0) return;
+    FilmEngine& engine = filmView_->engine();
+    if (!engine.GetVideoSize()) return;
+    if (const std::optional<double> landing =
+            EventJump(currentEvents_, engine.GetPosition().value_or(0.0), direction)) {
+        filmView_->JumpTo(*landing);
+        return;
+    }
+    const QStringList paths = filmList_->Paths();
+    const qsizetype step = direction > 0 ? 1 : -1;
+    for (qsizetype row = paths.indexOf(currentFilm_) + step; row >= 0 && row < paths.size();
+         row += step) {
+        // A film not read yet is passed over, as one without events.
+        const FilmRecords* records = records_.Find(paths[row].toStdString());
+        if (!records || records->events.empty()) continue;
+        const int event = step > 0 ? records->events.front() : records->events.back();
+        PlayFile(paths[row]);
+        if (currentFilm_ == paths[row] && !loading_) filmView_->JumpTo(EventLanding(event));
+        return;
+    }
 }
 
 void MainWindow::PlayPrevious(const QString& path) {

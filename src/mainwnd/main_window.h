@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "extract/film_samples.h"
 #include "extract/gps_record.h"
 #include "filelist/film_list_host.h"
+#include "mainwnd/film_record_store.h"
 #include "mainwnd/main_geometry.h"
 #include "map/map_pane.h"
 #include "playback/film_engine.h"
@@ -29,7 +31,8 @@ class QTimer;
 
 namespace tesmira {
 
-class FilmDurationQueue;
+struct FilmRead;
+class FilmReadQueue;
 class FilmListPane;
 class FilmView;
 class InstrumentPane;
@@ -106,6 +109,10 @@ public:
     void FollowFilm(double position) override;
     void SpeedChanged(double factor) override;
     void PlayNextFilm() override;
+    // 3 s before the current film's next or previous event; past its last (first) one,
+    // the next (previous) listed film whose records have been read and hold events plays
+    // from 3 s before its first (last) event. With no event that way, nothing happens.
+    void JumpToEvent(int direction) override;
     void PlayPrevious(const QString& path) override;
     void PlayNext(const QString& path) override;
     QString CurrentFilm() const override { return currentFilm_; }
@@ -148,6 +155,19 @@ public:
     QSplitter* upperSplitter() const { return upperSplitter_; }
     QSplitter* rightSplitter() const { return rightSplitter_; }
 
+    // Every listed film's records are read once, in the background, in the order the
+    // films were listed (the playing film's are taken from its load instead). The
+    // records of a listed film once read; null before that and for a film not listed.
+    const FilmRecords* ListedFilmRecords(const QString& path) const;
+    // The G-sensor change that marks an event, read from the settings when the dialog
+    // is set up.
+    double eventG() const { return eventG_; }
+
+signals:
+    // The records of these listed films have just been read: ListedFilmRecords has them.
+    // Emitted on the UI thread, a batch at a time, and for a film when it is loaded.
+    void filmRecordsRead(const QStringList& paths);
+
 protected:
     // The open-file dialog; tests replace it.
     virtual QStringList ChooseFilms();
@@ -164,14 +184,13 @@ private:
     void selectMap(const MapProviderEntry& map);
     void loadMapPage(int id);
     void resendTrack();
-    // A listed film's records were read: it joins the whole trip (once).
-    void tripFilmRead(const QString& path, const std::vector<DerivedSample>& samples);
+    // Listed films whose records were just read join the whole trip.
+    void tripFilmsRead(const QStringList& paths);
     void scheduleTripFlush();
     // Films no longer listed leave the trip.
     void tripFollowList();
-    QStringList listedFilms() const;
     // A click on the map: film `id` (a trip id) from `second`, if it is still listed.
-    void playTripFilmAt(int id, int second);
+    void playTripFilmAt(int id, double second);
     void checkLanguage(const std::string& code);
     void checkUnit();
     static bool isMenuLanguage(const std::string& code);
@@ -185,6 +204,13 @@ private:
     void toldMarker(int second, int periodMs, bool running);
     void readFilmStatus(const QFileInfo& info);
     void openCommandLine(const QStringList& arguments);
+    // Times, event counts and records of the films read in the background; a film no
+    // longer listed is ignored.
+    void takeFilmsRead(const std::vector<FilmRead>& batch);
+    // Keeps the records of the current film, when listed, as if read in the background.
+    void keepCurrentRecords(FilmRecords records);
+    // Drops the records and the queued reads of films no longer listed.
+    void forgetUnlisted();
     // The film after the current one in the list gets its records read and its playback made
     // ready while the current one plays; whatever was ready for another film is dropped.
     void prepareNextFilm();
@@ -209,7 +235,11 @@ private:
     int lastTripId_ = 0;
     QTimer* tripFlush_ = nullptr;  // gathers the films read meanwhile into one page call
     bool tripResendPending_ = false;
-    FilmDurationQueue* durations_ = nullptr;  // the list's times, read in the background
+    FilmReadQueue* reads_ = nullptr;  // the listed films' times and records, in the background
+    FilmRecordStore records_;         // by path, of listed films only
+    std::atomic<double> eventG_;      // also read by the background reader
+    bool forgetQueued_ = false;
+    std::vector<int> currentEvents_;  // the current film's event seconds
 
     QString currentFilm_;
     QString sizeText_;

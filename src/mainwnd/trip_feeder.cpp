@@ -6,17 +6,7 @@
 
 namespace tesmira {
 
-TripFeeder::Film TripFeeder::Film::FromSamples(const std::vector<DerivedSample>& samples,
-                                               std::vector<int> events) {
-    Film film;
-    film.positions.reserve(samples.size());
-    for (const DerivedSample& sample : samples)
-        film.positions.push_back({sample.fixValid, sample.longitude, sample.latitude});
-    film.events = std::move(events);
-    return film;
-}
-
-void TripFeeder::Add(int id, Film film) {
+void TripFeeder::Add(int id, FilmRecords film) {
     films_[id] = std::move(film);
     if (std::find(pending_.begin(), pending_.end(), id) == pending_.end()) pending_.push_back(id);
 }
@@ -79,16 +69,16 @@ std::string TripFeeder::FilmsJson(const std::vector<int>& ids, int mapProvider) 
     for (int id : ids) {
         const auto found = films_.find(id);
         if (found == films_.end()) continue;
-        const Film& film = found->second;
+        const FilmRecords& film = found->second;
         if (json.size() > 1) json += ',';
         json += "{\"id\":" + std::to_string(id) + ",\"points\":[";
         // Texts made as for the single track: the same shift and the same "no fix".
         DerivedSample sample;
-        for (std::size_t i = 0; i < film.positions.size(); ++i) {
+        for (std::size_t i = 0; i < film.track.size(); ++i) {
             if (i != 0) json += ',';
-            sample.fixValid = film.positions[i].fixValid;
-            sample.longitude = film.positions[i].longitude;
-            sample.latitude = film.positions[i].latitude;
+            sample.fixValid = film.track[i].fix;
+            sample.longitude = film.track[i].longitude;
+            sample.latitude = film.track[i].latitude;
             const MapTexts texts = MapTextsForSample(sample, mapProvider);
             if (texts.latitude == "V") {
                 json += "null";
@@ -103,7 +93,7 @@ std::string TripFeeder::FilmsJson(const std::vector<int>& ids, int mapProvider) 
         json += "],\"events\":[";
         bool first = true;
         for (int second : film.events) {
-            if (second < 0 || static_cast<std::size_t>(second) >= film.positions.size()) continue;
+            if (second < 0 || static_cast<std::size_t>(second) >= film.track.size()) continue;
             if (!first) json += ',';
             json += std::to_string(second);
             first = false;

@@ -1,5 +1,5 @@
 #pragma once
-// Sends the whole trip to the map page: every listed film's positions, each its own
+// Sends the whole trip to the map page: every listed film's track, each its own
 // line, with its event seconds, the playing film highlighted. Films are kept whether the
 // trip is shown or not (their records are read once), and those that joined since the
 // last send go to the page together in one call, so that a long trip reaches it in a few
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/gps_record.h"
+#include "mainwnd/film_record_store.h"
 #include "map/map_page.h"
 
 namespace tesmira {
@@ -19,23 +19,10 @@ class TripFeeder {
 public:
     static constexpr int kNoFilm = -1;
 
-    // One film of the trip: its position at each second and its event seconds.
-    struct Film {
-        struct Position {
-            bool fixValid = false;
-            double longitude = 0;
-            double latitude = 0;
-        };
-        std::vector<Position> positions;
-        std::vector<int> events;
-
-        static Film FromSamples(const std::vector<DerivedSample>& samples, std::vector<int> events);
-    };
-
     explicit TripFeeder(MapPage& page) : page_(page) {}
 
     // A film was read (again): kept, and sent with the next Flush while the trip is shown.
-    void Add(int id, Film film);
+    void Add(int id, FilmRecords film);
     // A film left the list: off the map and forgotten.
     void Remove(int id);
     bool Has(int id) const { return films_.count(id) != 0; }
@@ -65,7 +52,7 @@ private:
     void queueAll();
 
     MapPage& page_;
-    std::map<int, Film> films_;
+    std::map<int, FilmRecords> films_;
     std::vector<int> pending_;  // ids to send, in the order they joined
     bool shown_ = false;
     bool fitPending_ = false;

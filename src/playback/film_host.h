@@ -37,6 +37,9 @@ public:
     // The playback speed became `factor` (1.0 normal): what steps on its own timer
     // steps that much faster.
     virtual void SpeedChanged(double factor) { (void)factor; }
+    // PgDn (direction > 0) and PgUp: to the next or previous G-sensor event, across the
+    // listed films at the film's ends. A host without events ignores it.
+    virtual void JumpToEvent(int direction) { (void)direction; }
     // The film after the current one, at the end of a film.
     virtual void PlayNextFilm() = 0;
     // The film list's neighbours of a path.

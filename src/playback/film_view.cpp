@@ -114,7 +114,7 @@ FilmView::FilmView(FilmHost& host, std::unique_ptr<FilmEngine> engine, QWidget* 
     progress_ = withId(new ProgressSlider(this), kProgressId);
     progress_->setRange(0, 1000);
     progress_->setTickPosition(QSlider::NoTicks);
-    progress_->setPageStep(200);  // a fifth of the range, as trackbars page
+    progress_->setPageStep(200);  // a fifth of the range: a click beside the thumb
 
     // The engine's volume scale; a film sets it again when it opens.
     volume_ = withId(new QSlider(Qt::Horizontal, this), kVolumeId);
@@ -231,11 +231,14 @@ void FilmView::showNoFilm() {
     durationSeconds_ = 0;
     durationText_ = fromUtf8(ClockText(0));
     setProgress(0);
+    progress_->SetMarks({});
     UpdateOverlay(0.0);
 }
 
 bool FilmView::OpenFilm(const QString& path) {
     ++opens_;
+    // The film's host marks its events once it is open.
+    progress_->SetMarks({});
     videoArea_->setPictureId(kIdlePictureId);
     videoArea_->update();
 
@@ -291,6 +294,27 @@ void FilmView::CloseFilm() {
         QString::fromStdU16String(FilmWindowTitle(mainWindow->windowTitle().toStdU16String(), u""))
             .chopped(3));
     update();
+}
+
+void FilmView::SetEventSeconds(const std::vector<int>& seconds) {
+    std::vector<int> values;
+    if (durationSeconds_ > 0) {
+        values.reserve(seconds.size());
+        for (int second : seconds) values.push_back(ProgressValue(second, durationSeconds_));
+    }
+    progress_->SetMarks(std::move(values));
+}
+
+const std::vector<int>& FilmView::EventMarks() const {
+    return progress_->Marks();
+}
+
+void FilmView::JumpTo(double seconds) {
+    if (!filmLoaded()) return;
+    const double target = std::max(0.0, seconds);
+    if (durationSeconds_ > 0 && target >= durationSeconds_) return;
+    setProgress(ProgressValue(target, durationSeconds_));
+    seekTo(target);
 }
 
 void FilmView::PrepareNextFilm(const QString& path) {
@@ -567,14 +591,6 @@ void FilmView::seekTo(double seconds) {
     if (!engine_->IsRunning()) host_.FollowFilm(seconds);
 }
 
-void FilmView::SeekTo(double seconds) {
-    if (!filmLoaded()) return;
-    double target = std::max(0.0, seconds);
-    if (durationSeconds_ > 0) target = std::min(target, static_cast<double>(durationSeconds_ - 1));
-    setProgress(ProgressValue(target, durationSeconds_));
-    seekTo(target);
-}
-
 void FilmView::seekBy(double seconds) {
     if (!filmLoaded()) return;
     const double target = std::max(0.0, engine_->GetPosition().value_or(0.0) + seconds);
@@ -632,6 +648,12 @@ bool FilmView::HandleKey(int key) {
         case Qt::Key_Backspace:
             SetSpeed(kNormalSpeed);
             return true;
+        case Qt::Key_PageDown:
+            host_.JumpToEvent(+1);
+            return true;
+        case Qt::Key_PageUp:
+            host_.JumpToEvent(-1);
+            return true;
         default:
             return false;
     }
@@ -663,6 +685,8 @@ bool FilmView::isPlayerKey(QWidget* target, const QKeyEvent& event) const {
         case Qt::Key_BracketLeft:
         case Qt::Key_BracketRight:
         case Qt::Key_Backspace:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
             return true;
         default:
             return false;

@@ -94,8 +94,6 @@ public:
     void StopFilm();
     void PreviousFilm();
     void NextFilm();
-    // Moves the film to `seconds` as the slider does (within the film), every pane with it.
-    void SeekTo(double seconds);
     // A saved picture is named in a note over the picture for a few seconds; one that cannot
     // be saved is reported in a message box naming the file.
     void SaveScreenshot();
@@ -105,7 +103,8 @@ public:
     // The player's keys anywhere in the pane's window (or its full-screen picture): Space
     // play/pause, Escape leaves full screen, F toggles it, Left/Right seek 5 s, Up/Down 60 s,
     // S screenshot, '.' and ',' one frame forward/back while paused, '[' slower, ']' faster,
-    // Backspace normal speed. False for any other key.
+    // Backspace normal speed, PgDn/PgUp the host's next/previous event (the list too gives
+    // its page keys up for them). False for any other key.
     // A list with the focus keeps Up and Down for its rows.
     bool HandleKey(int key);
 
@@ -119,6 +118,14 @@ public:
     void SetSpeed(std::size_t index);
     std::size_t speedIndex() const { return speedIndex_; }
     double speed() const;
+    // Marks the film's event seconds on the progress slider; an opened or closed film
+    // has none until it is told.
+    void SetEventSeconds(const std::vector<int>& seconds);
+    // The progress slider values marked (0 ... 1000).
+    const std::vector<int>& EventMarks() const;
+    // Seeks the open film to `seconds` as a slider release there does; nothing past the end.
+    void JumpTo(double seconds);
+
     // The second the time text and the labels show, -1 before the first.
     int shownSecond() const { return shownSecond_; }
 

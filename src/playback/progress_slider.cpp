@@ -2,8 +2,11 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
+#include <utility>
 
 namespace tesmira {
 namespace {
@@ -20,12 +23,56 @@ public:
     }
 };
 
+// Marks stand out from every style's groove and thumb.
+const QColor kMarkColour(230, 110, 0);
+constexpr int kMarkWidth = 2;
+
 }  // namespace
 
 ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     auto* style = new ClickToPointStyle;
     style->setParent(this);
     setStyle(style);
+}
+
+void ProgressSlider::SetMarks(std::vector<int> values) {
+    if (values == marks_) return;
+    marks_ = std::move(values);
+    update();
+}
+
+void ProgressSlider::paintEvent(QPaintEvent* event) {
+    if (marks_.empty()) {
+        QSlider::paintEvent(event);
+        return;
+    }
+    // The groove, the marks on it, then the thumb over them.
+    QPainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_SliderGroove;
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect thumb =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const int span = groove.width() - thumb.width();
+    for (int value : marks_) {
+        const int x = groove.left() + thumb.width() / 2 +
+                      QStyle::sliderPositionFromValue(minimum(), maximum(), value, span);
+        painter.fillRect(x - kMarkWidth / 2, 0, kMarkWidth, height(), kMarkColour);
+    }
+    option.subControls = QStyle::SC_SliderHandle;
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+}
+
+void ProgressSlider::keyPressEvent(QKeyEvent* event) {
+    // Not a step of the slider: the window's jump to an event.
+    if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+        event->ignore();
+        return;
+    }
+    QSlider::keyPressEvent(event);
 }
 
 void ProgressSlider::mouseReleaseEvent(QMouseEvent* event) {
@@ -44,8 +91,6 @@ void ProgressSlider::keyReleaseEvent(QKeyEvent* event) {
         case Qt::Key_Right:
         case Qt::Key_Up:
         case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
         case Qt::Key_Home:
         case Qt::Key_End:
             emit endTrack();

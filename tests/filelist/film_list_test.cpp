@@ -53,7 +53,7 @@ public:
     int closes = 0;
 };
 
-enum { kPath, kName, kTime, kDate, kMb, kResolution };
+enum { kPath, kName, kTime, kDate, kMb, kResolution, kEvents };
 
 // The pane in a window, above a line edit that can take the focus.
 class FilmListTest : public ::testing::Test {
@@ -114,10 +114,11 @@ protected:
     SortableListView& list = pane.List();
 };
 
-TEST_F(FilmListTest, SixSortableColumnsPathHiddenTwentyPixelRows) {
-    EXPECT_EQ(headers(), QStringList({"Path", "Name", "Time", "Date,time", "MB", "Resolution"}));
-    const int widths[] = {0, 120, 60, 140, 50, 80};
-    for (int c = 0; c < 6; ++c) {
+TEST_F(FilmListTest, SevenSortableColumnsPathHiddenTwentyPixelRows) {
+    EXPECT_EQ(headers(),
+              QStringList({"Path", "Name", "Time", "Date,time", "MB", "Resolution", "Events"}));
+    const int widths[] = {0, 120, 60, 140, 50, 80, 50};
+    for (int c = 0; c < 7; ++c) {
         // At least the designed width; wider where the heading needs it.
         if (c != kPath) {
             EXPECT_GE(list.columnWidth(c), widths[c]);
@@ -139,7 +140,7 @@ TEST_F(FilmListTest, SixSortableColumnsPathHiddenTwentyPixelRows) {
     EXPECT_FALSE(list.model()->flags(list.model()->index(1, kName)) & Qt::ItemIsEditable);
 }
 
-TEST_F(FilmListTest, ReTextingSetsTheSixHeaders) {
+TEST_F(FilmListTest, ReTextingSetsTheSevenHeaders) {
     QTemporaryDir data;
     ClearProfileCache();
     SetDataFolder(data.path().toStdString());
@@ -147,7 +148,8 @@ TEST_F(FilmListTest, ReTextingSetsTheSixHeaders) {
     ReTextWindow(&pane, FilmListPane::kDialogId);
     SetDataFolder("");
     EXPECT_EQ(headers(), QString::fromUtf8("Chemin|Nom|La longueur de la vid\u00e9o|Heure de "
-                                           "cr\u00e9ation|Taille de fichier|R\u00e9solution")
+                                           "cr\u00e9ation|Taille de fichier|R\u00e9solution|"
+                                           "\u00c9v\u00e9nements")
                              .split('|'));
 }
 
@@ -166,7 +168,7 @@ TEST_F(FilmListTest, ColumnsFitHeadingsAndCellsInEveryLanguage) {
     for (const char* code : {"en", "zh-CN", "zh-TW", "ru", "fr"}) {
         ApplyLanguage(code);
         ReTextWindow(&pane, FilmListPane::kDialogId);
-        for (int c = kName; c <= kResolution; ++c) {
+        for (int c = kName; c <= kEvents; ++c) {
             const QString heading = headers().at(c);
             const QString text = list.GetItemText(0, c);
             EXPECT_GE(list.columnWidth(c),

@@ -71,6 +71,26 @@ TEST(LineChartModel, NoLinesWhileInactiveThenOnePolylinePerLine) {
     EXPECT_TRUE(m.Polylines().empty());
 }
 
+// A marked sample is marked where line 0 draws it, once it has been replayed.
+TEST(LineChartModel, MarksFollowTheirSamplesAcrossThePlot) {
+    LineChartModel m;
+    SetUpForFilm(m, 101, {0, 0, 460, 100});  // plot 400 wide: 4 pixels a sample
+    m.SetMarks({0, 50, 100});
+    EXPECT_TRUE(m.MarkColumns().empty());  // inactive
+    const struct {
+        int position;
+        std::vector<int> columns;
+    } cases[] = {
+        {1, {55}},              // sample 0 alone, on the left edge
+        {51, {255, 55}},        // 0 has moved 200 pixels right, 50 is newest
+        {101, {455, 255, 55}},  // all shown
+    };
+    for (const auto& c : cases) {
+        m.StartAt(c.position);
+        EXPECT_EQ(m.MarkColumns(), c.columns) << c.position;
+    }
+}
+
 TEST(LineChartModel, HiddenLinesAreSkippedAndEmptyLinesEndTheDrawing) {
     LineChartModel m;
     SetUpForFilm(m, 10, {0, 0, 460, 100});

@@ -5,6 +5,7 @@
 #include "mainwnd/main_window.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -29,8 +30,11 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "app/app_paths.h"
@@ -40,6 +44,7 @@
 #include "filelist/film_list_pane.h"
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
+#include "mainwnd/film_read_queue.h"
 #include "mainwnd/trip_feeder.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
@@ -132,6 +137,17 @@ std::filesystem::path Type60Film(std::size_t records) {
     options.withAudio = false;
     options.rows = tf::GenerateTrack(records);
     if (records > 5) (*options.rows)[5].status = 'V';  // one second without a fix
+    return tf::MakeTestFilm(options);
+}
+
+// A type-60 film of `records` seconds whose G-sensor jumps by 1 g at each of `bumps`
+// (and back a second later: one event each).
+std::filesystem::path BumpyFilm(std::size_t records, const std::vector<int>& bumps) {
+    tf::TestFilmOptions options;
+    options.placement = tf::RecordPlacement::Type60;
+    options.withAudio = false;
+    options.rows = tf::GenerateTrack(records);
+    for (int bump : bumps) (*options.rows)[static_cast<std::size_t>(bump)].gsensorX += 128;
     return tf::MakeTestFilm(options);
 }
 
@@ -1098,6 +1114,111 @@ TEST_F(MainWindowTest, AFolderOnTheCommandLineBesideAFilmListsEveryFilmWithItsTi
     // The playing film's time is the engine's; the others' are their headers'.
     EXPECT_EQ(times(), QStringList({"00:02:00", "00:00:05", "00:00:06", "00:00:03"}));
     EXPECT_EQ(engine->calls.filter("Open").size(), 1);
+}
+
+// Every listed film's records are read once, away from the UI thread, in list order; a film
+// deleted before its turn is never kept, one added later is read when its turn comes.
+TEST_F(MainWindowTest, ListedFilmsRecordsAreReadInTheBackgroundInListOrder) {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    QStringList readInBackground;
+    locators.type60 = [&](const std::filesystem::path& film,
+                          std::vector<VIDEO_GPS_RECORD_T>& records) {
+        // The listed films' reader, not the load nor the next film's read-ahead.
+        char thread[16] = {};
+        pthread_getname_np(pthread_self(), thread, sizeof thread);
+        if (std::string_view(thread) == FilmReadQueue::kReaderThreadName) {
+            std::unique_lock lock(mutex);
+            opened.wait_for(lock, std::chrono::seconds(10), [&] { return open; });
+            readInBackground << QString::fromStdString(film.filename().string());
+        }
+        return LocateType60(film, records);
+    };
+    const QDateTime start = QDateTime::currentDateTime().addDays(-1);
+    const QString a = CopyFilm(BumpyFilm(30, {10}), films.path(), "a.mp4");
+    const QString b = CopyFilm(BumpyFilm(30, {4, 20}), films.path(), "b.mp4");
+    const QString c = CopyFilm(BumpyFilm(30, {}), films.path(), "c.mp4");
+    for (int i = 0; const QString& film : {a, b, c}) SetWritten(film, start.addSecs(60 * i++));
+    Window& w = make(30);
+    w.InitDialog({});
+    QSignalSpy read(&w, &MainWindow::filmRecordsRead);
+    w.OpenFilms({a, b});
+    // The playing film's records come from its load, at once.
+    ASSERT_TRUE(w.ListedFilmRecords(a));
+    EXPECT_EQ(w.ListedFilmRecords(a)->events, std::vector<int>{10});
+    EXPECT_EQ(w.ListedFilmRecords(a)->track.size(), 30u);
+
+    list().List().SelectItem(1);
+    list().OnDelete();
+    ASSERT_EQ(listed(), QStringList{a});
+    QApplication::processEvents();
+    w.AddFileToList(c);
+    {
+        const std::lock_guard lock(mutex);
+        open = true;
+    }
+    opened.notify_all();
+    ASSERT_TRUE(maptest::WaitFor([&] { return w.ListedFilmRecords(c) != nullptr; }));
+
+    EXPECT_EQ(w.ListedFilmRecords(b), nullptr);
+    EXPECT_TRUE(w.ListedFilmRecords(c)->hasRecords);
+    EXPECT_TRUE(w.ListedFilmRecords(c)->events.empty());
+    EXPECT_TRUE(std::is_sorted(readInBackground.begin(), readInBackground.end()))
+        << readInBackground.join(' ').toStdString();
+    EXPECT_EQ(readInBackground.last(), "c.mp4");
+    QStringList announced;
+    for (const QList<QVariant>& batch : read) announced << batch.at(0).toStringList();
+    EXPECT_EQ(announced, QStringList({a, c}));
+}
+
+// PgDn / PgUp land 3 s before the next / previous event, wherever the focus is, and go on
+// to the neighbouring listed film with events at a film's ends; past the last event of the
+// list they do nothing. The events show as slider ticks, chart marks and the list's counts.
+TEST_F(MainWindowTest, PageKeysJumpBetweenEventsAcrossTheListedFilms) {
+    const QDateTime start = QDateTime::currentDateTime().addDays(-1);
+    const QString a = CopyFilm(BumpyFilm(30, {10}), films.path(), "a.mp4");
+    const QString plain = CopyFilm(BumpyFilm(30, {}), films.path(), "plain.mp4");
+    const QString b = CopyFilm(BumpyFilm(30, {4, 20}), films.path(), "b.mp4");
+    for (int i = 0; const QString& film : {a, plain, b}) SetWritten(film, start.addSecs(60 * i++));
+    Window& w = make(30);
+    w.InitDialog({});
+    w.OpenFilms({a, plain, b});
+    ASSERT_TRUE(maptest::WaitFor([&] { return w.ListedFilmRecords(b) != nullptr; }));
+    const auto events = [&] {
+        QStringList counts;
+        for (int r = 0; r < list().List().GetItemCount(); ++r)
+            counts << listText(r, FilmListPane::kEventsColumn);
+        return counts;
+    };
+    EXPECT_EQ(events(), QStringList({"1", "0", "2"}));
+    EXPECT_EQ(w.filmView()->EventMarks(), std::vector<int>{333});  // 10 s of 30
+    EXPECT_EQ(dials().Chart().Model().Marks(), std::vector<int>{10});
+
+    QWidget* rows = &list().List();
+    QWidget* map = &w.mapView()->Browser();
+    QWidget* slider = w.filmView()->control(FilmView::kProgressId);
+    const struct {
+        Qt::Key key;
+        QWidget* target;
+        const QString& film;
+        double position;  // where the film is afterwards
+    } steps[] = {
+        {Qt::Key_PageDown, rows, a, 7.0},     // 3 s before a's event at 10
+        {Qt::Key_PageDown, map, b, 1.0},      // past a's last: b's first (4), plain passed over
+        {Qt::Key_PageDown, slider, b, 17.0},  // b's 20
+        {Qt::Key_PageDown, rows, b, 17.0},    // nothing further: stays
+        {Qt::Key_PageUp, rows, b, 1.0},       // back to 4
+        {Qt::Key_PageUp, map, a, 7.0},        // before b's first: a's last
+        {Qt::Key_PageUp, slider, a, 7.0},     // nothing before: stays
+    };
+    for (const auto& step : steps) {
+        press(step.target, step.key);
+        EXPECT_EQ(w.CurrentFilm(), step.film) << step.position;
+        EXPECT_DOUBLE_EQ(engine->position, step.position) << step.film.toStdString();
+    }
+    EXPECT_EQ(w.filmView()->EventMarks(), std::vector<int>{333});
+    expectPanesAt(7);
 }
 
 // File > Open Folder, right after Open: the folder is listed as a choice of its films in

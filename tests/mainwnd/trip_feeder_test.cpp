@@ -30,11 +30,9 @@ public:
     std::vector<PageCall> calls;
 };
 
-using Position = TripFeeder::Film::Position;
-
 // Two seconds in Paris (no shift anywhere) around one without a fix, an event at 2.
-TripFeeder::Film Paris() {
-    return {{{true, 2.35, 48.85}, {false, 0, 0}, {true, 2.36, 48.86}}, {2}};
+FilmRecords Paris() {
+    return {true, {{48.85, 2.35, true}, {0, 0, false}, {48.86, 2.36, true}}, {2}};
 }
 
 class TripFeederTest : public ::testing::Test {
@@ -45,7 +43,7 @@ protected:
 
 TEST_F(TripFeederTest, EachFilmGoesAsItsPointsBySecondWithGapsAndEventsInTheProvidersDatum) {
     // Shenzhen lies in the shift area: each provider's datum, as the single track gets it.
-    const Position shenzhen{true, 114.061523, 22.542796};
+    const TrackPoint shenzhen{22.542796, 114.061523, true};
     const struct {
         int provider;
         const char* shenzhen;  // "lat,lng" the page gets
@@ -55,7 +53,7 @@ TEST_F(TripFeederTest, EachFilmGoesAsItsPointsBySecondWithGapsAndEventsInTheProv
         {kMapProviderOsm, "22.542796,114.061523"},
     };
     // Events at seconds the film does not have are left out.
-    feeder.Add(7, {{shenzhen, {false, 0, 0}}, {1, 2, -1}});
+    feeder.Add(7, {true, {shenzhen, {0, 0, false}}, {1, 2, -1}});
     feeder.Add(3, Paris());
     for (const auto& c : cases) {
         EXPECT_EQ(feeder.FilmsJson({7, 3}, c.provider),
@@ -131,7 +129,7 @@ TEST_F(TripFeederTest, AFilmLeavingTheListLeavesTheMapAndIsNeverSentAgain) {
 
 TEST_F(TripFeederTest, APageThatReplacesAnotherGetsTheWholeTripInItsDatumHighlightedAndFitted) {
     feeder.SetShown(true);
-    feeder.Add(4, {{{true, 114.061523, 22.542796}}, {}});
+    feeder.Add(4, {true, {{22.542796, 114.061523, true}}, {}});
     feeder.Add(5, Paris());
     feeder.Highlight(5);
     feeder.Flush(kMapProviderGoogle, true);

@@ -149,6 +149,7 @@ struct FakeHost : FilmHost {
     void SpeedChanged(double factor) override { speeds.push_back(factor); }
     void StopInstrumentTimers() override { calls << "StopInstrumentTimers"; }
     void PlayNextFilm() override { calls << "PlayNextFilm"; }
+    void JumpToEvent(int direction) override { calls << QString("JumpToEvent %1").arg(direction); }
     void PlayPrevious(const QString& path) override { calls << "PlayPrevious " + path; }
     void PlayNext(const QString& path) override { calls << "PlayNext " + path; }
     QString CurrentFilm() const override { return currentFilm; }

@@ -517,34 +517,45 @@ TEST_F(FilmViewTest, StopRewindsAndTellsTheHost) {
     EXPECT_EQ(control<VideoArea>(FilmView::kVideoAreaId)->pictureId(), 151);
 }
 
-TEST_F(FilmViewTest, PagingHoldsTheTimerAndReleaseSeeks) {
+// The page keys no longer page the slider: they ask the host for the next or previous
+// event, whose seconds the slider marks.
+TEST_F(FilmViewTest, PageKeysAskTheHostForEventsWhichTheSliderMarks) {
     openFilm();
-    pressKey(Qt::Key_PageUp, false);
-    EXPECT_FALSE(view->refreshTimerActive());
-    EXPECT_EQ(progress()->value(), 200);
-    releaseKey(Qt::Key_PageUp);
-    ASSERT_FALSE(engine->seeks.empty());
-    EXPECT_DOUBLE_EQ(engine->seeks.back(), 1440.0);
+    view->SetEventSeconds({0, 720, 7199});
+    EXPECT_EQ(view->EventMarks(), (std::vector<int>{0, 100, 999}));  // of 7,200 s
+    host.calls.clear();
+    pressKey(Qt::Key_PageDown);
+    pressKey(Qt::Key_PageUp);
+    EXPECT_EQ(host.calls, (QStringList{"JumpToEvent 1", "JumpToEvent -1"}));
+    EXPECT_EQ(progress()->value(), 0);
+    EXPECT_TRUE(engine->seeks.empty());
     EXPECT_TRUE(view->refreshTimerActive());
-    EXPECT_EQ(host.calls, QStringList{"ResumeSync 1440"});
+
+    view->JumpTo(1440.0);
+    EXPECT_EQ(engine->seeks, std::vector<double>{1440.0});
+    EXPECT_EQ(progress()->value(), 200);
+    EXPECT_EQ(host.calls.last(), "ResumeSync 1440");
+    // Another film has no marks until it is told its events.
+    openFilm();
+    EXPECT_TRUE(view->EventMarks().empty());
 }
 
 TEST_F(FilmViewTest, SeekWhilePausedOrStoppedShowsTheNewSecondAndLeavesTimerAndHostAlone) {
     engine->duration = 10;
     for (int s = 0; s < 10; ++s) host.records.push_back(record(10.0 * s, "N1.000000,E1.000000"));
-    host.records[2] = record(20.0, "N2.000000,E2.000000");
+    host.records[5] = record(20.0, "N2.000000,E2.000000");
     for (const bool stopped : {false, true}) {
         SCOPED_TRACE(stopped ? "stopped" : "paused");
         openFilm();
         stopped ? view->StopFilm() : view->PlayPause();
         host.calls.clear();
 
-        pressKey(Qt::Key_PageUp);
+        pressKey(Qt::Key_Right);
         ASSERT_FALSE(engine->seeks.empty());
-        EXPECT_DOUBLE_EQ(engine->seeks.back(), 2.0);
+        EXPECT_DOUBLE_EQ(engine->seeks.back(), 5.0);
         EXPECT_FALSE(view->refreshTimerActive());
         EXPECT_TRUE(host.calls.isEmpty());
-        EXPECT_EQ(timeText(), "00:00:02/00:00:10");
+        EXPECT_EQ(timeText(), "00:00:05/00:00:10");
         EXPECT_EQ(speedText(), "20KM");
         EXPECT_EQ(positionText(), "N2.000000,E2.000000");
         EXPECT_EQ(engine->state, stopped ? FilmEngine::Stopped : FilmEngine::Paused);
