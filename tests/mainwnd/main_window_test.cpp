@@ -1003,6 +1003,23 @@ TEST_F(MainWindowTest, AClickOnAnotherFilmsTripLinePlaysItFromThatSecondWithEver
     click(QStringLiteral("app:trip/%1/3").arg(idB));
     EXPECT_EQ(w.CurrentFilm(), a);
     EXPECT_EQ(engine->position, 7.0);
+
+    // A page that replaces the shown one gets the trip again, fitted; switched off, it goes.
+    page.calls.clear();
+    QSignalSpy ready(&w.mapView()->Browser(), &BrowserView::pageReady);
+    w.OnCommand(MainWindow::kCmdMapBaidu);
+    ASSERT_TRUE(maptest::WaitFor([&] { return ready.count() > 0; }, 8000));
+    ASSERT_TRUE(maptest::WaitFor([&] { return page.calls.filter("trip_fit(").size() == 1; }));
+    const QStringList again = page.calls.filter("trip_add(");
+    ASSERT_EQ(again.size(), 1);
+    EXPECT_TRUE(again[0].contains(QStringLiteral("\"id\":%1,").arg(idA)));
+    EXPECT_FALSE(again[0].contains(QStringLiteral("\"id\":%1,").arg(idB)));
+    EXPECT_TRUE(page.calls.contains(QStringLiteral("trip_highlight(%1)").arg(idA)));
+    page.calls.clear();
+    w.OnCommand(MainWindow::kCmdWholeTrip);
+    EXPECT_EQ(page.calls, QStringList{"trip_clear()"});
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdWholeTrip)->isChecked());
+    EXPECT_FALSE(ReadWholeTrip());
 }
 
 TEST_F(MainWindowTest, TheOfflinePagesLinkSelectsOpenStreetMapAsTheMenuDoes) {
