@@ -3,13 +3,14 @@
 // whole trip switched on. The records are read in the background while the first film
 // plays (a scripted engine); every film joins the map as it is read. Measured: from the
 // last film read until the page holds and has painted all of them (target under 1 s),
-// the page calls that carried the trip, and the longest the window's event loop was held
-// from the open until then (target under 50 ms).
+// the page calls that carried the trip, and from the open until then the longest event
+// the window handled (target under 50 ms) and the longest gap between the ticks of a
+// 5 ms timer, which on a busy machine also counts the time the process was not running.
 //
 // The films are made once with the film writer and kept in the test film cache.
-// Run: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
-//      QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu build/bench/mainwnd/mainwnd_whole_trip_bench
-//      [films]
+// Run (films defaults to 1440) with QT_QPA_PLATFORM=offscreen, QTWEBENGINE_DISABLE_SANDBOX=1
+// and QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu: build/bench/mainwnd/mainwnd_whole_trip_bench
+// [films]
 
 #include <QApplication>
 #include <QDir>
@@ -64,13 +65,37 @@ QStringList MakeDay(const QString& folder, int count) {
     return films;
 }
 
+// Times every event the window handles at the outermost level: the longest is the
+// longest the window itself held its event loop, whatever else the machine was doing.
+struct TimedApplication : QApplication {
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (depth_++ > 0) {
+            const bool handled = QApplication::notify(receiver, event);
+            --depth_;
+            return handled;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const bool handled = QApplication::notify(receiver, event);
+        --depth_;
+        if (timing) longestEventMs = std::max(longestEventMs, clock.elapsed());
+        return handled;
+    }
+    bool timing = false;
+    qint64 longestEventMs = 0;
+
+private:
+    int depth_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1440;
     maptest::RegisterSchemes();
     PrepareMainWindowProcess();
-    QApplication app(argc, argv);
+    TimedApplication app(argc, argv);
     maptest::InstallStandIns();
     std::setlocale(LC_NUMERIC, "C");
 
@@ -96,9 +121,11 @@ int main(int argc, char** argv) {
     if (!maptest::WaitFor([&] { return window.mapView()->Browser().IsPageReady(); }, 15000))
         return 1;
     // Counts the page calls that carry films.
-    maptest::Eval(page,
-                  "var tripCalls = 0; var tripAddOnce = trip_add;"
-                  "trip_add = function (f) { tripCalls++; return tripAddOnce(f); }");
+    maptest::Eval(
+        page,
+        "var tripCalls = 0; var tripAddOnce = trip_add;"
+        "var tripMs = 0; trip_add = function (f) { tripCalls++; var t0 = performance.now();"
+        "  tripAddOnce(f); tripMs += performance.now() - t0; }");
 
     // The event loop's longest hold: the gap between two ticks of a 5 ms timer.
     QElapsedTimer loop;
@@ -118,6 +145,7 @@ int main(int argc, char** argv) {
     const qint64 openMs = clock.elapsed();
     loop.start();
     tick.start();
+    app.timing = true;
     if (!maptest::WaitFor([&] { return lastReadMs >= 0; }, 600000)) return 1;
     // Painted: two animation frames after the page holds every film (Leaflet draws its
     // canvas on the next frame).
@@ -135,7 +163,9 @@ int main(int argc, char** argv) {
         if (!drawn) maptest::WaitFor([] { return false; }, 5);
     }
     tick.stop();
+    app.timing = false;
     const int calls = maptest::Eval(page, "tripCalls").toInt();
+    const double pageMs = maptest::Eval(page, "tripMs").toDouble();
     const int points = maptest::Eval(page,
                                      "Object.keys(trip).reduce(function (n, id) {"
                                      "  return n + trip[id].points.length; }, 0)")
@@ -147,7 +177,10 @@ int main(int argc, char** argv) {
     std::printf("trip drawn after the last film read %6lld ms  (target < 1000)%s\n",
                 static_cast<long long>(drawnMs - lastReadMs), drawn ? "" : "  NOT DRAWN");
     std::printf("page calls carrying films           %6d\n", calls);
-    std::printf("longest event-loop hold             %6lld ms  (target < 50)\n",
+    std::printf("time the page spent adding them     %6.0f ms\n", pageMs);
+    std::printf("longest event handled by the window %6lld ms  (target < 50)\n",
+                static_cast<long long>(app.longestEventMs));
+    std::printf("longest gap between 5 ms ticks      %6lld ms  (the machine's load included)\n",
                 static_cast<long long>(longestHoldMs));
     SetDataFolder("");
     return drawn ? 0 : 1;

@@ -238,12 +238,7 @@ void MainWindow::buildPanes() {
     // Short enough to draw a film read at once, long enough that a long list read in the
     // background reaches the page in a few calls.
     tripFlush_->setInterval(150);
-    connect(tripFlush_, &QTimer::timeout, this, [this] {
-        bool listRead = true;
-        for (const QString& path : filmList_->Paths())
-            if (!ListedFilmRecords(path)) listRead = false;
-        trip_->Flush(MapProvider(), listRead);
-    });
+    connect(tripFlush_, &QTimer::timeout, this, &MainWindow::flushTrip);
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
     connect(&mapView_->Browser(), &MapBrowser::tripPointChosen, this,
             [this](int film, int second) { playTripFilmAt(film, second); });
@@ -475,6 +470,15 @@ void MainWindow::tripFilmsRead(const QStringList& paths) {
         if (path == currentFilm_) trip_->Highlight(id);
     }
     scheduleTripFlush();
+}
+
+void MainWindow::flushTrip() {
+    bool listRead = true;
+    for (const QString& path : filmList_->Paths())
+        if (!ListedFilmRecords(path)) listRead = false;
+    trip_->Flush(MapProvider(), listRead);
+    // The rest in calls of their own, each after the window has had its turn.
+    if (trip_->HasPending()) QTimer::singleShot(0, this, &MainWindow::flushTrip);
 }
 
 void MainWindow::scheduleTripFlush() {

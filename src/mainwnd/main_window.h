@@ -187,6 +187,7 @@ private:
     // Listed films whose records were just read join the whole trip.
     void tripFilmsRead(const QStringList& paths);
     void scheduleTripFlush();
+    void flushTrip();
     // Films no longer listed leave the trip.
     void tripFollowList();
     // A click on the map: film `id` (a trip id) from `second`, if it is still listed.

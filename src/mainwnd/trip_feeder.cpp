@@ -55,10 +55,17 @@ void TripFeeder::PageReplaced() {
 void TripFeeder::Flush(int mapProvider, bool listRead) {
     if (!shown_) return;
     if (!pending_.empty()) {
-        page_.CallPageFunction("trip_add", {FilmsJson(pending_, mapProvider)});
-        pending_.clear();
+        std::size_t taken = 0;
+        std::size_t points = 0;
+        while (taken < pending_.size() && points < kPointsPerCall) {
+            const auto found = films_.find(pending_[taken++]);
+            if (found != films_.end()) points += found->second.track.size();
+        }
+        const std::vector<int> sent(pending_.begin(), pending_.begin() + taken);
+        pending_.erase(pending_.begin(), pending_.begin() + taken);
+        page_.CallPageFunction("trip_add", {FilmsJson(sent, mapProvider)});
     }
-    if (fitPending_ && listRead && !films_.empty()) {
+    if (fitPending_ && listRead && pending_.empty() && !films_.empty()) {
         page_.CallPageFunction("trip_fit");
         fitPending_ = false;
     }

@@ -35,9 +35,15 @@ public:
     // The playing film, drawn on top in the track colour (kNoFilm: none).
     void Highlight(int id);
 
-    // Sends the films that joined since the last send in one call, shifted into the datum
-    // of `mapProvider`. The fit asked for by SetShown or PageReplaced is made once the films
-    // of the list have all been read (`listRead`) and there is a film to fit.
+    // A call carries films until it holds this many points: a day of films goes in a few
+    // calls, none of which holds the window long while it is written.
+    static constexpr std::size_t kPointsPerCall = 15000;
+
+    // Sends films that joined since the last send, in the order they joined, in one call of
+    // about kPointsPerCall points at most (HasPending tells whether more are waiting),
+    // shifted into the datum of `mapProvider`. The fit asked for by SetShown or PageReplaced
+    // is made after the last of them once the films of the list have all been read
+    // (`listRead`) and there is a film to fit.
     void Flush(int mapProvider, bool listRead);
     bool HasPending() const { return shown_ && !pending_.empty(); }
 

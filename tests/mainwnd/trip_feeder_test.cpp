@@ -96,6 +96,20 @@ TEST_F(TripFeederTest, HiddenTheFilmsAreKeptAndShownTheyGoTogetherThenFitOnceThe
     feeder.Flush(kMapProviderOsm, true);
     EXPECT_EQ(page.names(), std::vector<std::string>{"trip_add"});
 
+    // A long trip goes in calls of about kPointsPerCall points; the fit after the last.
+    TripFeeder fresh(page);
+    fresh.SetShown(true);
+    page.calls.clear();
+    const FilmRecords half{true, std::vector<TrackPoint>(TripFeeder::kPointsPerCall / 2 + 1), {}};
+    for (int id = 1; id <= 5; ++id) fresh.Add(id, half);
+    while (fresh.HasPending()) fresh.Flush(kMapProviderOsm, true);
+    ASSERT_EQ(page.names(),
+              (std::vector<std::string>{"trip_add", "trip_add", "trip_add", "trip_fit"}));
+    EXPECT_TRUE(page.calls[0].args[0] == fresh.FilmsJson({1, 2}, kMapProviderOsm));
+    EXPECT_TRUE(page.calls[1].args[0] == fresh.FilmsJson({3, 4}, kMapProviderOsm));
+    EXPECT_TRUE(page.calls[2].args[0] == fresh.FilmsJson({5}, kMapProviderOsm));
+    page.calls.clear();
+
     // Switched off the page forgets the trip; films read meanwhile are still kept.
     page.calls.clear();
     feeder.SetShown(false);
