@@ -5,6 +5,8 @@
 #include <system_error>
 #include <vector>
 
+#include "app/app_paths.h"
+#include "app/settings.h"
 #include "cli/command_line.h"
 #include "cli/export_command.h"
 #ifdef TESMIRA_PLAYER_MODULE
@@ -74,8 +76,14 @@ int main(int argc, char** argv) {
             return 2;
         case tesmira::CommandLine::Action::Export:
             try {
+                // The user's event threshold, as the player shows events.
+                const double eventG =
+                    tesmira::PeekEventG(tesmira::BuildDataFolder(tesmira::UserDataHome(),
+                                                                 tesmira::ExecutablePath(argv[0])) +
+                                        "setting.ini");
                 return tesmira::RunTrackExport(
-                    {commandLine.format, commandLine.film, commandLine.output}, stdout, stderr);
+                    {commandLine.format, commandLine.film, commandLine.output, eventG}, stdout,
+                    stderr);
             } catch (const std::exception& e) {  // out of memory on a damaged film, say
                 std::fprintf(stderr, "tesmira: export failed: %s\n", e.what());
                 return 1;

@@ -61,14 +61,25 @@ std::string ReadTileUrl() {
     return readSetting("TileUrl", "");
 }
 
-double ReadEventG() {
-    const std::string text = readSetting("EventG", "");
+namespace {
+
+double eventGFromText(const std::string& text) {
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc() || ptr != end || !(value > 0) || !std::isfinite(value))
         return kDefaultEventG;
     return value;
+}
+
+}  // namespace
+
+double ReadEventG() {
+    return eventGFromText(readSetting("EventG", ""));
+}
+
+double PeekEventG(const std::string& settingsPath) {
+    return eventGFromText(ReadProfileString(settingsPath, kSection, "EventG", ""));
 }
 
 bool ReadWholeTrip() {

@@ -36,6 +36,9 @@ std::string ReadTileUrl();
 // kDefaultEventG when the key is missing or not a positive number. Not in the
 // default file.
 double ReadEventG();
+// The same from the settings file at that path, for a job that runs before the data
+// folder is set up (the command-line export): a missing file is never made.
+double PeekEventG(const std::string& settingsPath);
 
 // "WholeTrip": "1" when the map shows every listed film's track, anything else (or a
 // missing key) when it does not. Not in the default file.

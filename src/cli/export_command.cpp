@@ -80,6 +80,7 @@ int RunTrackExport(const ExportRequest& request, std::FILE* out, std::FILE* err,
     input.film = &film;
     input.records = &film.records;
     input.name = BaseName(request.film);
+    input.eventG = request.eventG;
     const std::string document = ExportTrack(request.format, input);
 
     if (film.samples.empty()) {

@@ -15,6 +15,7 @@ struct ExportRequest {
     ExportFormat format = ExportFormat::Json;
     std::string film;
     std::optional<std::string> output;  // standard output when absent
+    double eventG = kDefaultEventG;     // the JSON's events threshold
 };
 
 // Returns the exit status: 0 when the document was written (also an empty one

@@ -145,6 +145,15 @@ std::string ExportJson(const TrackExportInput& input) {
     } else {
         out += "null";
     }
+    out += ",\n  \"events\": [";
+    if (film.hasSamples) {
+        const std::vector<int> events = FindGEvents(film.samples, input.eventG);
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            if (i > 0) out += ", ";
+            AppendInt(out, events[i]);
+        }
+    }
+    out += "]";
     out += ",\n  \"samples\": [";
     for (std::size_t i = 0; i < film.samples.size(); ++i) {
         const DerivedSample& s = film.samples[i];

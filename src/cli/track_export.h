@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "extract/film_samples.h"
+#include "extract/g_events.h"
 #include "extract/gps_record.h"
 
 namespace tesmira {
@@ -40,11 +41,13 @@ struct TrackExportInput {
     // The raw records in sample order, for time stamps; null or a different
     // count than film->samples means no time stamps.
     const std::vector<VIDEO_GPS_RECORD_T>* records = nullptr;
-    std::string name;  // track and document name
+    std::string name;                // track and document name
+    double eventG = kDefaultEventG;  // the threshold of the JSON's events
 };
 
 // {"type": 50|60|0, "source": "type50"|"type60"|"gpmf"|"gpx"|"nmea"|null, "hasSamples": bool,
-// "integrityPassed": count (type 50) or null,
+// "integrityPassed": count (type 50) or null, "events": [second, ...] (FindGEvents at
+//  input.eventG; none for a film without samples),
 //  "samples": [{"index", "fix", "latitude", "longitude" (WGS-84, null without fix),
 //  "positionText", "speedKmh", "speedWholeKmh", "course", "gsensor": [x, y, z],
 //  "map": {"google": [lon, lat], "baidu": [lon, lat]}}, ...]}. Other tools read this

@@ -1,6 +1,8 @@
 #include "mainwnd/film_read_queue.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <chrono>
@@ -17,6 +19,7 @@ namespace {
 // that a slow card still fills the list and the map as it goes.
 constexpr std::size_t kBatch = 64;
 constexpr auto kBatchAge = std::chrono::milliseconds(250);
+constexpr int kReaderNice = 10;
 
 }  // namespace
 
@@ -64,8 +67,10 @@ void FilmReadQueue::ReadListedFilm(const std::filesystem::path& film, double thr
 }
 
 void FilmReadQueue::run() {
-    // Named for top and the debugger.
+    // Named for top and the debugger; and niced, so that on a busy machine the window's
+    // thread gets the processor first and the reading waits.
     pthread_setname_np(pthread_self(), kReaderThreadName);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kReaderNice);
     std::vector<FilmRead> batch;
     std::chrono::steady_clock::time_point batchStart;
     std::unique_lock lock(mutex_);

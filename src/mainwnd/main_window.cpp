@@ -142,6 +142,9 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)), eventG_(
 }
 
 MainWindow::~MainWindow() {
+    // The reader's thread reads the threshold member; it stops before any member goes.
+    delete reads_;
+    reads_ = nullptr;
     // The panes go first, while the window they call as their host is still whole.
     delete paneFrame_;
     filmView_ = nullptr;

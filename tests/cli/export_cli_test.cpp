@@ -57,13 +57,16 @@ std::string ReadFile(const fs::path& path) {
 
 // Without any display: the export must not need one. A time limit in
 // seconds, when given, ends a run that stalls.
-ProcessRun Tesmira(const std::string& args, int timeLimit = 0) {
+// `environment`: NAME=value settings for the run.
+ProcessRun Tesmira(const std::string& args, int timeLimit = 0,
+                   const std::string& environment = "") {
     const fs::path errFile = Scratch("stderr.txt");
     ProcessRun r;
     const std::string limit = timeLimit > 0 ? "timeout " + std::to_string(timeLimit) + " " : "";
-    const CommandResult c = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                                       limit + TESMIRA_BINARY_DIR "/src/tesmira " + args + " 2>" +
-                                       ShellQuote(errFile.string()) + " </dev/null");
+    const CommandResult c =
+        RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment + " " +
+                   limit + TESMIRA_BINARY_DIR "/src/tesmira " + args + " 2>" +
+                   ShellQuote(errFile.string()) + " </dev/null");
     r.status = c.status;
     r.out = c.output;
     r.err = ReadFile(errFile);
@@ -128,6 +131,39 @@ TEST(ExportCli, Type50FilmAsJson) {
             EXPECT_TRUE(samples[i].at("latitude").is_null());
             EXPECT_EQ(samples[i].at("map").at("google"), json::array({"V", "V"}));
         }
+    }
+}
+
+// The JSON's events at the user's EventG, read from the settings without making them.
+TEST(ExportCli, JsonEventsFollowTheUsersThreshold) {
+    TestFilmOptions o;
+    o.placement = RecordPlacement::Type60;
+    o.withAudio = false;
+    o.durationSeconds = 12;
+    o.rows = testfilms::GenerateTrack(12);
+    (*o.rows)[3].gsensorX += 64;   // 0.5 g
+    (*o.rows)[8].gsensorY += 128;  // 1 g
+    const fs::path film = MakeTestFilm(o);
+    const fs::path dataHome = Scratch("data-home");
+    const fs::path settings = dataHome / "tesmira" / "setting.ini";
+    fs::remove_all(dataHome);
+    const std::string environment = "XDG_DATA_HOME=" + ShellQuote(dataHome.string());
+    const struct {
+        const char* eventG;  // null: no settings file
+        json events;
+    } cases[] = {{nullptr, json::array({3, 8})}, {"0.75", json::array({8})}};
+    for (const auto& c : cases) {
+        if (c.eventG) {
+            fs::create_directories(settings.parent_path());
+            std::string text = "\xFF\xFE";
+            for (const char ch : "[Setting]\r\nEventG=" + std::string(c.eventG) + "\r\n")
+                text += std::string{ch, '\0'};
+            std::ofstream(settings, std::ios::binary) << text;
+        }
+        const ProcessRun r = Tesmira("--export json " + ShellQuote(film.string()), 0, environment);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(json::parse(r.out).at("events"), c.events) << (c.eventG ? c.eventG : "default");
+        EXPECT_EQ(fs::exists(settings), c.eventG != nullptr);
     }
 }
 
@@ -497,7 +533,8 @@ TEST(ExportCli, GpsLogsBesideTheFilm) {
     const auto header = ReadMovieHeader(film);
     ASSERT_TRUE(header);
     ASSERT_EQ(header->creationUnix, static_cast<int64_t>(start));
-    const std::size_t seconds = static_cast<std::size_t>(std::ceil(header->durationSeconds.value_or(0.0)));
+    const std::size_t seconds =
+        static_cast<std::size_t>(std::ceil(header->durationSeconds.value_or(0.0)));
 
     // GPX points at film seconds 1 ... 4, every other second.
     {

@@ -80,11 +80,12 @@ TEST(TrackExport, JsonHasEveryFieldAndNumbersReadBackExactly) {
 
     const json doc = json::parse(Export(ExportFormat::Json, film));
     ASSERT_TRUE(doc.is_object());
-    EXPECT_EQ(doc.size(), 5u);
+    EXPECT_EQ(doc.size(), 6u);
     EXPECT_EQ(doc.at("type"), 50);
     EXPECT_EQ(doc.at("source"), "type50");
     EXPECT_EQ(doc.at("hasSamples"), true);
     EXPECT_EQ(doc.at("integrityPassed"), 3);
+    EXPECT_EQ(doc.at("events"), json::array({1}));  // the second sample's G-sensor jump
     const json& samples = doc.at("samples");
     ASSERT_EQ(samples.size(), film.samples.size());
 
@@ -153,6 +154,7 @@ TEST(TrackExport, JsonEmptyAndType60Documents) {
     const json r = json::parse(Export(ExportFormat::Json, rejected));
     EXPECT_EQ(r.at("hasSamples"), false);
     EXPECT_EQ(r.at("integrityPassed"), 2);
+    EXPECT_EQ(r.at("events"), json::array());  // the jump at 2 is in records the player rejects
     EXPECT_EQ(r.at("samples").size(), 4u);
 }
 
