@@ -119,6 +119,8 @@ void ReTextMenu(QWidget* menuBar) {
                    QString::fromStdString(UiText(kFileExportKey, kFileExportText)));
     setCommandText(kFileExportAllCommand,
                    QString::fromStdString(UiText(kFileExportAllKey, kFileExportAllText)));
+    setCommandText(kViewWholeTripCommand,
+                   QString::fromStdString(UiText(kViewWholeTripKey, kViewWholeTripText)));
 }
 
 PlayPauseTexts ReTextWindow(QWidget* window, int d) {

@@ -52,10 +52,14 @@ inline constexpr char kFileExportAllText[] = "Export All Tracks\u2026";
 // keeps when the current language file lacks the key. Its items are numbers, never re-texted.
 inline constexpr char kViewSpeedKey[] = "IDS_MENU_VIEW_SPEED";
 inline constexpr char kViewSpeedText[] = "Speed";
+// View > Whole trip, after the Speed submenu: command id, language key and kept text.
+inline constexpr int kViewWholeTripCommand = 32810;
+inline constexpr char kViewWholeTripKey[] = "IDS_MENU_VIEW_WHOLE_TRIP";
+inline constexpr char kViewWholeTripText[] = "Whole trip";
 
 // Sets every menu text from the language file (UiText: "Not found" when a key is
 // missing, except for a map item with a kept text, app/map_providers.h, and the Exit,
-// Open Folder, Recent and export items, which keep the texts above). `menuBar` is the
+// Open Folder, Recent, export and Whole trip items, which keep the texts above). `menuBar` is the
 // QMenuBar (or any widget whose actions are the top-level menus): positions 0, 1, 2 are File, View,
 // Help; the View menu's positions 0, 1, 2, 3 are the Language, Maps, Speed Unit and Speed submenus.
 // The other items are found by their "commandId" anywhere below the menu bar.

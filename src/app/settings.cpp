@@ -99,6 +99,14 @@ bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& value
     return WriteProfileStrings(SettingsPath(), kSection, values);
 }
 
+bool ReadWholeTrip() {
+    return readSetting("WholeTrip", "0") == "1";
+}
+
+bool WriteWholeTrip(bool shown) {
+    return writeSetting("WholeTrip", shown ? "1" : "0");
+}
+
 bool WriteMap(const std::string& value) {
     return writeSetting("Map", value);
 }

@@ -54,10 +54,15 @@ std::string ReadSetting(const std::string& key);
 // Sets several keys with one replacement of the file: all or, on failure, none.
 bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& values);
 
+// "WholeTrip": "1" when the map shows every listed film's track, anything else (or a
+// missing key) when it does not. Not in the default file.
+bool ReadWholeTrip();
+
 // Each sets its key; false when the file could not be written (it is then unchanged).
 bool WriteMap(const std::string& value);       // a provider's settings value
 bool WriteUnit(const std::string& value);      // "KMH" or "MPH"
 bool WriteLanguage(const std::string& value);  // done by ApplyLanguage
+bool WriteWholeTrip(bool shown);
 
 // The map choice in memory: 0 Google, 1 Baidu, 2 OpenStreetMap; 0 at start.
 int MapProvider();

@@ -45,6 +45,7 @@
 #include "mainwnd/sample_prefetch.h"
 #include "mainwnd/track_export_job.h"
 #include "mainwnd/track_feeder.h"
+#include "mainwnd/trip_feeder.h"
 #include "mainwnd/window_rules.h"
 #include "map/browser_view.h"
 #include "map/map_page_scheme.h"
@@ -242,6 +243,7 @@ void MainWindow::buildMenu() {
         add(speed, kCmdSpeedFirst + static_cast<int>(i),
             QString::fromStdString(SpeedText(kPlaySpeeds[i])), true);
     setChecked(kCmdSpeedFirst + static_cast<int>(kNormalSpeed), true);
+    add(view, kCmdWholeTrip, QString::fromLatin1(kViewWholeTripText), true);
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     add(help, kCmdAbout, QStringLiteral("About"), false);
 }
@@ -289,7 +291,19 @@ void MainWindow::buildPanes() {
     mapView_->setMinimumSize(kMapMinWidth, kMapMinHeight);
     filmList_->setMinimumSize(kListMinWidth, kListMinHeight);
     feeder_ = std::make_unique<TrackFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    trip_ = std::make_unique<TripFeeder>(options_.mapPage ? *options_.mapPage : *mapView_);
+    tripFlush_ = new QTimer(this);
+    tripFlush_->setSingleShot(true);
+    // Short enough to draw a film read at once, long enough that a long list read in the
+    // background reaches the page in a few calls.
+    tripFlush_->setInterval(150);
+    connect(tripFlush_, &QTimer::timeout, this, &MainWindow::flushTrip);
     connect(&mapView_->Browser(), &BrowserView::pageReady, this, &MainWindow::resendTrack);
+    connect(&mapView_->Browser(), &MapBrowser::tripPointChosen, this,
+            [this](int film, int second) { playTripFilmAt(film, second); });
+    // An event mark jumps as the event keys do: to a few seconds before it.
+    connect(&mapView_->Browser(), &MapBrowser::tripEventChosen, this,
+            [this](int film, int second) { playTripFilmAt(film, EventLanding(second)); });
     connect(mapView_, &MapPane::mapChosen, this,
             [this](int provider) { OnCommand(FindMapProvider(provider)->menuCommand); });
     reads_ = new FilmReadQueue(
@@ -298,6 +312,7 @@ void MainWindow::buildPanes() {
         },
         this);
     connect(reads_, &FilmReadQueue::filmsRead, this, &MainWindow::takeFilmsRead);
+    connect(this, &MainWindow::filmRecordsRead, this, &MainWindow::tripFilmsRead);
     // Rows added, deleted or sorted may change which film comes next: once the change is
     // over, the one made ready is checked.
     const auto listChanged = [this] {
@@ -305,6 +320,7 @@ void MainWindow::buildPanes() {
         QTimer::singleShot(0, this, [this] {
             prepareQueued_ = false;
             prepareNextFilm();
+            tripFollowList();
         });
     };
     QAbstractItemModel* rows = filmList_->List().model();
@@ -351,6 +367,10 @@ void MainWindow::InitDialog(const QStringList& arguments) {
     checkMap(MapProvider());
     checkUnit();
     eventG_ = ReadEventG();
+    const bool wholeTrip = ReadWholeTrip();
+    setChecked(kCmdWholeTrip, wholeTrip);
+    trip_->SetShown(wholeTrip);
+    scheduleTripFlush();
     openCommandLine(arguments);
 }
 
@@ -752,6 +772,14 @@ void MainWindow::OnCommand(int command) {
             if (QWidget* label = filmView_->control(FilmView::kSpeedLabelId)) label->repaint();
             instrumentView_->Speedometer().repaint();
             return;
+        case kCmdWholeTrip: {
+            const bool shown = !trip_->Shown();
+            setChecked(kCmdWholeTrip, shown);
+            WriteWholeTrip(shown);
+            trip_->SetShown(shown);
+            scheduleTripFlush();
+            return;
+        }
         case kCmdAbout: {
             AboutBox about(this);
             about.exec();
@@ -788,12 +816,18 @@ void MainWindow::selectMap(const MapProviderEntry& map) {
 }
 
 void MainWindow::loadMapPage(int id) {
-    // The page that replaces the shown one gets the film's track once it has loaded.
+    // The page that replaces the shown one gets the film's track and the trip once it has
+    // loaded.
     resendPending_ = true;
+    tripResendPending_ = true;
     mapView_->LoadMapPage(id);
 }
 
 void MainWindow::resendTrack() {
+    if (std::exchange(tripResendPending_, false)) {
+        trip_->PageReplaced();
+        scheduleTripFlush();
+    }
     if (!resendPending_) return;
     resendPending_ = false;
     if (!hasSamples_) return;
@@ -802,6 +836,47 @@ void MainWindow::resendTrack() {
     const int period = PeriodAtSpeed(1000, speed_);
     feeder_->Resend(MapProvider(), second, engine.IsRunning(), period);
     toldMarker(second, period, engine.IsRunning());
+}
+
+void MainWindow::tripFilmsRead(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const FilmRecords* records = ListedFilmRecords(path);
+        if (!records) continue;
+        int& id = tripIds_[path];
+        if (id == 0) id = ++lastTripId_;
+        trip_->Add(id, *records);
+        if (path == currentFilm_) trip_->Highlight(id);
+    }
+    scheduleTripFlush();
+}
+
+void MainWindow::flushTrip() {
+    bool listRead = true;
+    for (const QString& path : filmList_->Paths())
+        if (!ListedFilmRecords(path)) listRead = false;
+    trip_->Flush(MapProvider(), listRead);
+    // The rest in calls of their own, each after the window has had its turn.
+    if (trip_->HasPending()) QTimer::singleShot(0, this, &MainWindow::flushTrip);
+}
+
+void MainWindow::scheduleTripFlush() {
+    if (!tripFlush_->isActive()) tripFlush_->start();
+}
+
+void MainWindow::tripFollowList() {
+    const QStringList films = filmList_->Paths();
+    const QSet<QString> listed(films.cbegin(), films.cend());
+    for (auto it = tripIds_.cbegin(); it != tripIds_.cend(); ++it)
+        if (!listed.contains(it.key())) trip_->Remove(it.value());
+}
+
+void MainWindow::playTripFilmAt(int id, double second) {
+    const QString path = tripIds_.key(id);
+    // A film deleted from the list since its line was drawn plays nothing.
+    if (path.isEmpty() || filmList_->FindPath(path) < 0) return;
+    if (path != currentFilm_) PlayFile(path);
+    if (path != currentFilm_ || !filmView_->engine().GetVideoSize()) return;
+    filmView_->JumpTo(second);
 }
 
 QString MainWindow::OpenFilter() {
@@ -996,6 +1071,9 @@ bool MainWindow::LoadCurrentFilm() {
     currentEvents_ = records.events;
     chart.SetMarks(currentEvents_);
     keepCurrentRecords(std::move(records));
+    // Joined the whole trip with its records just kept: the one drawn on top there.
+    const int tripId = tripFilmId(currentFilm_);
+    trip_->Highlight(tripId != 0 ? tripId : TripFeeder::kNoFilm);
 
     const bool opened = filmView_->OpenFilm(currentFilm_);
     if (opened) filmView_->SetEventSeconds(currentEvents_);
@@ -1177,6 +1255,7 @@ void MainWindow::CloseFilm() {
     preparedFilm_.clear();
     filmView_->CloseFilm();
     StopSync();
+    trip_->Highlight(TripFeeder::kNoFilm);
     currentFilm_.clear();
     hasSamples_ = false;
     syncRecords_.clear();

@@ -4,6 +4,7 @@
 // and keeps map and instruments in step with the picture when the film pane asks.
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,7 @@ class InstrumentPane;
 class SamplePrefetch;
 class TrackFeeder;
 struct TrackExportOutcome;
+class TripFeeder;
 
 class MainWindow : public QMainWindow, public FilmHost, public FilmListHost {
     Q_OBJECT
@@ -71,6 +73,8 @@ public:
         // View > Speed: one command per speed of kPlaySpeeds (playback/play_speeds.h),
         // slowest first.
         kCmdSpeedFirst = 32796,
+        // View > Whole trip: every listed film's track on the map.
+        kCmdWholeTrip = kViewWholeTripCommand,
     };
     static constexpr int kDialogId = 102;
 
@@ -173,6 +177,9 @@ public:
         int labels;
     };
     PaneSeconds paneSeconds() const;
+    // The whole trip's feeder, and the id its films have on the map pages (0: none yet).
+    const TripFeeder& trip() const { return *trip_; }
+    int tripFilmId(const QString& path) const { return tripIds_.value(path, 0); }
     QSplitter* outerSplitter() const { return outerSplitter_; }
     QSplitter* upperSplitter() const { return upperSplitter_; }
     QSplitter* rightSplitter() const { return rightSplitter_; }
@@ -216,6 +223,14 @@ private:
     void selectMap(const MapProviderEntry& map);
     void loadMapPage(int id);
     void resendTrack();
+    // Listed films whose records were just read join the whole trip.
+    void tripFilmsRead(const QStringList& paths);
+    void scheduleTripFlush();
+    void flushTrip();
+    // Films no longer listed leave the trip.
+    void tripFollowList();
+    // A click on the map: film `id` (a trip id) from `second`, if it is still listed.
+    void playTripFilmAt(int id, double second);
     void checkLanguage(const std::string& code);
     void checkUnit();
     static bool isMenuLanguage(const std::string& code);
@@ -268,6 +283,11 @@ private:
     MapPane* mapView_ = nullptr;
     InstrumentPane* instrumentView_ = nullptr;
     std::unique_ptr<TrackFeeder> feeder_;
+    std::unique_ptr<TripFeeder> trip_;
+    QHash<QString, int> tripIds_;  // listed film -> its id on the pages; ids never reused
+    int lastTripId_ = 0;
+    QTimer* tripFlush_ = nullptr;  // gathers the films read meanwhile into one page call
+    bool tripResendPending_ = false;
     FilmReadQueue* reads_ = nullptr;  // the listed films' times and records, in the background
     FilmRecordStore records_;         // by path, of listed films only
     std::atomic<double> eventG_;      // also read by the background reader

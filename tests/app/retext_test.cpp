@@ -90,7 +90,8 @@ QAction* command(QMenu* menu, const QString& text, int id) {
     return action;
 }
 
-TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
+TEST_F(ReText,
+       OsmExitOpenFolderSpeedAndTripItemsAreTranslatedOrKeepTheirEnglishNamesButNeverNotFound) {
     QMenuBar bar;
     QMenu* file = bar.addMenu("f");
     QAction* folder = command(file, "Open Folder", kFileOpenFolderCommand);
@@ -100,6 +101,7 @@ TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishName
     QMenu* maps = view->addMenu("m");
     view->addMenu("u");
     QAction* speed = view->addMenu("s")->menuAction();
+    QAction* trip = command(view, "t", kViewWholeTripCommand);
     QAction* google = command(maps, "g", 32787);
     QAction* osm = command(maps, "OpenStreetMap", FindMapProvider(kMapOsm)->menuCommand);
     const struct {
@@ -108,18 +110,23 @@ TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishName
         const char* exit;
         const char* folder;
         const char* speed;
+        const char* trip;
     } builtIn[] = {
-        {"en", "OpenStreetMap", "Exit", "Open Folder\u2026", "Speed"},
+        {"en", "OpenStreetMap", "Exit", "Open Folder\u2026", "Speed", "Whole trip"},
         {"zh-CN", "\u5f00\u653e\u8857\u9053\u5730\u56fe(OpenStreetMap)", "\u9000\u51fa",
-         "\u6253\u5f00\u6587\u4ef6\u5939\u2026", "\u64ad\u653e\u901f\u5ea6"},
+         "\u6253\u5f00\u6587\u4ef6\u5939\u2026", "\u64ad\u653e\u901f\u5ea6",
+         "\u6574\u4e2a\u884c\u7a0b"},
         {"zh-TW", "\u958b\u653e\u8857\u5716(OpenStreetMap)", "\u9000\u51fa",
-         "\u958b\u555f\u8cc7\u6599\u593e\u2026", "\u64ad\u653e\u901f\u5ea6"},
+         "\u958b\u555f\u8cc7\u6599\u593e\u2026", "\u64ad\u653e\u901f\u5ea6",
+         "\u6574\u500b\u884c\u7a0b"},
         {"ru", "\u041a\u0430\u0440\u0442\u044b OpenStreetMap", "\u0412\u044b\u0445\u043e\u0434",
          "\u041e\u0442\u043a\u0440\u044b\u0442\u044c \u043f\u0430\u043f\u043a\u0443\u2026",
          "\u0421\u043a\u043e\u0440\u043e\u0441\u0442\u044c "
          "\u0432\u043e\u0441\u043f\u0440\u043e\u0438\u0437\u0432\u0435\u0434\u0435\u043d\u0438"
-         "\u044f"},
-        {"fr", "OpenStreetMap", "Quitter", "Ouvrir un dossier\u2026", "Vitesse de lecture"},
+         "\u044f",
+         "\u0412\u0441\u044f \u043f\u043e\u0435\u0437\u0434\u043a\u0430"},
+        {"fr", "OpenStreetMap", "Quitter", "Ouvrir un dossier\u2026", "Vitesse de lecture",
+         "Trajet entier"},
     };
     for (const auto& language : builtIn) {
         ApplyLanguage(language.code);
@@ -128,6 +135,7 @@ TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishName
         EXPECT_EQ(exit->text(), QString::fromUtf8(language.exit)) << language.code;
         EXPECT_EQ(folder->text(), QString::fromUtf8(language.folder)) << language.code;
         EXPECT_EQ(speed->text(), QString::fromUtf8(language.speed)) << language.code;
+        EXPECT_EQ(trip->text(), QString::fromUtf8(language.trip)) << language.code;
     }
     // A user's file of its own, or one written before the item existed, lacks
     // the key: the Chinese text of the last language does not stay either.
@@ -139,6 +147,7 @@ TEST_F(ReText, OsmExitOpenFolderAndSpeedItemsAreTranslatedOrKeepTheirEnglishName
     EXPECT_EQ(exit->text(), "Exit");
     EXPECT_EQ(folder->text(), QString::fromUtf8("Open Folder\u2026"));
     EXPECT_EQ(speed->text(), "Speed");
+    EXPECT_EQ(trip->text(), "Whole trip");
     userLanguage("yy", "IDS_MENU_VIEW_MAP_OSM=Freie\\nKarte\r\n");
     ApplyLanguage("yy");
     ReTextMenu(&bar);

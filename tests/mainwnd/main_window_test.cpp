@@ -47,6 +47,7 @@
 #include "filelist/sortable_list_view.h"
 #include "instruments/instrument_pane.h"
 #include "mainwnd/film_read_queue.h"
+#include "mainwnd/trip_feeder.h"
 #include "map/map_pages.h"
 #include "map_test_env.h"
 #include "playback/fake_film.h"
@@ -950,6 +951,87 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
     sent = sentAfter([&] { w.OnCommand(MainWindow::kCmdMapGoogle); });
     EXPECT_EQ(sent.filter("path_plot("), googleTexts);
     EXPECT_EQ(sent.last(), "pause()");
+}
+
+TEST_F(MainWindowTest, AClickOnAnotherFilmsTripLinePlaysItFromThatSecondWithEveryPaneInStep) {
+    const QString a = CopyFilm(Type60Film(20), films.path(), "a.mp4");
+    QThread::msleep(1100);
+    const QString b = CopyFilm(Type60Film(20), films.path(), "b.mp4");
+    Window& w = make(20);
+    w.InitDialog({});
+    ASSERT_FALSE(w.commandAction(MainWindow::kCmdWholeTrip)->isChecked());
+    w.commandAction(MainWindow::kCmdWholeTrip)->trigger();
+    EXPECT_TRUE(w.commandAction(MainWindow::kCmdWholeTrip)->isChecked());
+    EXPECT_TRUE(ReadWholeTrip());
+    w.OpenFilms({a, b});
+    ASSERT_EQ(w.CurrentFilm(), a);
+    // Both films reach the page, the second read in the background; the first on top.
+    const int idA = w.tripFilmId(a);
+    ASSERT_TRUE(
+        maptest::WaitFor([&] { return w.tripFilmId(b) != 0 && w.trip().Has(w.tripFilmId(b)); }));
+    const int idB = w.tripFilmId(b);
+    ASSERT_TRUE(maptest::WaitFor([&] { return page.calls.filter("trip_fit(").size() == 1; }));
+    const QString sent = page.calls.filter("trip_add(").join(' ');
+    EXPECT_TRUE(sent.contains(QStringLiteral("\"id\":%1,").arg(idA)));
+    EXPECT_TRUE(sent.contains(QStringLiteral("\"id\":%1,").arg(idB)));
+    EXPECT_TRUE(page.calls.contains(QStringLiteral("trip_highlight(%1)").arg(idA)));
+
+    // The user's click comes back from the page as an "app:" link.
+    QWebEnginePage* shown = w.mapView()->Browser().page();
+    ASSERT_TRUE(maptest::WaitFor([&] { return w.mapView()->Browser().IsPageReady(); }, 8000));
+    const auto click = [&](const QString& link) {
+        maptest::Eval(shown, QStringLiteral("location.href = '%1'").arg(link));
+        maptest::WaitFor([] { return false; }, 200);
+    };
+    page.calls.clear();
+    click(QStringLiteral("app:trip/%1/7").arg(idB));
+    ASSERT_EQ(w.CurrentFilm(), b);
+    EXPECT_EQ(list().List().GetFirstSelectedItem(), 1);
+    EXPECT_EQ(engine->position, 7.0);
+    expectPanesAt(7);
+    EXPECT_TRUE(timeText().startsWith("00:00:07/")) << timeText().toStdString();
+    EXPECT_TRUE(page.calls.contains(QStringLiteral("trip_highlight(%1)").arg(idB)));
+
+    // On the playing film's own line the film only seeks; paused, it stays paused.
+    w.filmView()->PlayPause();
+    const int opens = static_cast<int>(engine->calls.filter("Open").size());
+    click(QStringLiteral("app:trip/%1/12").arg(idB));
+    EXPECT_EQ(engine->calls.filter("Open").size(), opens);
+    EXPECT_EQ(engine->position, 12.0);
+    EXPECT_FALSE(engine->IsRunning());
+    expectPanesAt(12);
+
+    // An event mark lands a few seconds before the event, as the event keys do.
+    click(QStringLiteral("app:event/%1/10").arg(idA));
+    ASSERT_EQ(w.CurrentFilm(), a);
+    EXPECT_EQ(engine->position, 7.0);
+    expectPanesAt(7);
+
+    // A film deleted from the list leaves the map, and a click on it does nothing.
+    list().List().SelectItem(1);
+    list().OnDelete();
+    QApplication::processEvents();
+    EXPECT_TRUE(page.calls.contains(QStringLiteral("trip_remove(%1)").arg(idB)));
+    click(QStringLiteral("app:trip/%1/3").arg(idB));
+    EXPECT_EQ(w.CurrentFilm(), a);
+    EXPECT_EQ(engine->position, 7.0);
+
+    // A page that replaces the shown one gets the trip again, fitted; switched off, it goes.
+    page.calls.clear();
+    QSignalSpy ready(&w.mapView()->Browser(), &BrowserView::pageReady);
+    w.OnCommand(MainWindow::kCmdMapBaidu);
+    ASSERT_TRUE(maptest::WaitFor([&] { return ready.count() > 0; }, 8000));
+    ASSERT_TRUE(maptest::WaitFor([&] { return page.calls.filter("trip_fit(").size() == 1; }));
+    const QStringList again = page.calls.filter("trip_add(");
+    ASSERT_EQ(again.size(), 1);
+    EXPECT_TRUE(again[0].contains(QStringLiteral("\"id\":%1,").arg(idA)));
+    EXPECT_FALSE(again[0].contains(QStringLiteral("\"id\":%1,").arg(idB)));
+    EXPECT_TRUE(page.calls.contains(QStringLiteral("trip_highlight(%1)").arg(idA)));
+    page.calls.clear();
+    w.OnCommand(MainWindow::kCmdWholeTrip);
+    EXPECT_EQ(page.calls, QStringList{"trip_clear()"});
+    EXPECT_FALSE(w.commandAction(MainWindow::kCmdWholeTrip)->isChecked());
+    EXPECT_FALSE(ReadWholeTrip());
 }
 
 TEST_F(MainWindowTest, TheOfflinePagesLinkSelectsOpenStreetMapAsTheMenuDoes) {

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTest>
 #include <memory>
 
 #include "map/map_browser.h"
@@ -143,6 +144,182 @@ INSTANTIATE_TEST_SUITE_P(Pages, MapPageBehaviour,
                          [](const auto& info) {
                              return info.param.id == 160 ? "Baidu" : "Google";
                          });
+
+// The whole trip on each map page: what the host sends, what the user sees and clicks.
+struct TripPageKind {
+    const char* name;
+    int id;
+    const char* trackColour;  // the playing film's lines; the others are muted
+    // What is on the map, as a script object: onMap(o), path(line), colour(line),
+    // markAt(mark), above(a, b), count() of the trip's overlays, click(o, lat, lng) as the
+    // user's click there, inView(lat, lng) after a fit.
+    const char* probe;
+};
+
+const TripPageKind kTripPages[] = {
+    {"Google", 156, "#00FF00", R"({
+        onMap: function (o) { return o.map != null; },
+        path: function (l) { return l.options.path.map(stubPoint).join(" "); },
+        colour: function (l) { return l.options.strokeColor; },
+        markAt: function (m) { return stubPoint(m.position); },
+        above: function (a, b) { return a.options.zIndex > b.options.zIndex; },
+        count: function () {
+          return stubLog.lines.concat(stubLog.markers).filter(this.onMap).length;
+        },
+        click: function (o, lat, lng) {
+          google.maps.event.trigger(o, "click", { latLng: new google.maps.LatLng(lat, lng) });
+        },
+        inView: function (lat, lng) {
+          return stubLog.fits.length > 0 &&
+              stubLog.fits[stubLog.fits.length - 1].split(" ").indexOf(lat + "," + lng) >= 0;
+        }
+    })"},
+    {"Baidu", 160, "blue", R"({
+        onMap: function (o) { return map.overlays.indexOf(o) >= 0; },
+        path: function (l) { return l.path.map(stubPoint).join(" "); },
+        colour: function (l) { return l.options.strokeColor; },
+        markAt: function (m) { return stubPoint(m.position); },
+        above: function (a, b) { return map.overlays.indexOf(a) > map.overlays.indexOf(b); },
+        count: function () { return map.overlays.length; },
+        click: function (o, lat, lng) { stubFire(o, "click", { point: new BMap.Point(lng, lat) }); },
+        inView: function (lat, lng) {
+          return stubLog.fits.length > 0 &&
+              stubLog.fits[stubLog.fits.length - 1].split(" ").indexOf(lat + "," + lng) >= 0;
+        }
+    })"},
+    // Leaflet itself, no stand-in: clicks are the mouse's on the map's canvas.
+    {"OpenStreetMap", kOsmPageId, "#1f3cff", R"({
+        onMap: function (o) { return map.hasLayer(o); },
+        path: function (l) {
+          return l.getLatLngs().map(function (p) { return p.lat + "," + p.lng; }).join(" ");
+        },
+        colour: function (l) { return l.options.color; },
+        markAt: function (m) { return m.getLatLng().lat + "," + m.getLatLng().lng; },
+        above: function (a, b) {
+          var order = [];
+          for (var o = tripRenderer._drawFirst; o; o = o.next) order.push(o.layer);
+          return order.indexOf(a) > order.indexOf(b);
+        },
+        count: function () {
+          var n = 0;
+          map.eachLayer(function (l) { if (l.options.tripFilm !== undefined) n++; });
+          return n;
+        },
+        click: null,
+        inView: function (lat, lng) { return map.getBounds().contains([lat, lng]); }
+    })"},
+};
+
+class TripPage : public MapPageTest, public ::testing::WithParamInterface<TripPageKind> {
+protected:
+    void SetUp() override {
+        MapPageTest::SetUp();
+        Load(GetParam().id);
+        Js(QStringLiteral("window.probe = %1").arg(GetParam().probe));
+    }
+    // Per film id: its lines ("path|colour"), then its marks ("@lat,lng"), as on the map.
+    static QJsonObject Shown() {
+        return QJsonDocument::fromJson(
+                   Js("JSON.stringify(Object.keys(trip).reduce(function (out, id) {"
+                      "  out[id] = trip[id].lines.filter(probe.onMap).map(function (l) {"
+                      "    return probe.path(l) + '|' + probe.colour(l); }).concat("
+                      "    trip[id].marks.filter(probe.onMap).map(function (m) {"
+                      "      return '@' + probe.markAt(m); }));"
+                      "  return out; }, {}))")
+                       .toString()
+                       .toUtf8())
+            .object();
+    }
+    static QStringList ShownOf(const QJsonObject& shown, const char* id) {
+        QStringList texts;
+        for (const QJsonValue& v : shown.value(QLatin1String(id)).toArray()) texts << v.toString();
+        return texts;
+    }
+    // Every line of `above` is drawn over every line of `below`.
+    static bool Above(const char* above, const char* below) {
+        return Js(QStringLiteral("trip['%1'].lines.every(function (a) {"
+                                 "  return trip['%2'].lines.every(function (b) {"
+                                 "    return probe.above(a, b); }); })")
+                      .arg(above, below))
+            .toBool();
+    }
+    // The user clicks at (lat, lng) on `overlay` (a script expression); the link it gives.
+    static QList<QVariantList> Click(const QString& overlay, double lat, double lng) {
+        QSignalSpy point(ctrl, &MapBrowser::tripPointChosen);
+        QSignalSpy event(ctrl, &MapBrowser::tripEventChosen);
+        if (GetParam().id == kOsmPageId) {
+            const QJsonArray at = QJsonDocument::fromJson(
+                                      Js(QStringLiteral("JSON.stringify((function (p) {"
+                                                        "  return [p.x, p.y]; })("
+                                                        "  map.latLngToContainerPoint([%1, %2])))")
+                                             .arg(lat)
+                                             .arg(lng))
+                                          .toString()
+                                          .toUtf8())
+                                      .array();
+            QTest::mouseClick(ctrl->focusProxy(), Qt::LeftButton, {},
+                              QPoint(at[0].toInt(), at[1].toInt()));
+        } else {
+            Js(QStringLiteral("probe.click(%1, %2, %3)").arg(overlay).arg(lat).arg(lng));
+        }
+        WaitFor([&] { return point.count() + event.count() > 0; }, 2000);
+        QList<QVariantList> links;
+        for (const QVariantList& p : point) links << QVariantList{"trip", p[0], p[1]};
+        for (const QVariantList& e : event) links << QVariantList{"event", e[0], e[1]};
+        return links;
+    }
+};
+
+TEST_P(TripPage, FilmsAreLinesWithEventMarksThePlayingOneOnTopAndClicksGiveFilmAndSecond) {
+    const QString muted = GetParam().id == kOsmPageId ? "#7a7a7a" : "#808080";
+    const QString track = GetParam().trackColour;
+    // A film with a second without a fix (two runs) and an event at a second without one.
+    ctrl->CallPageFunction(
+        "trip_add",
+        {R"([{"id":1,"points":[[10,1],[10.1,1.1],[10.2,1.2],null,[10.4,1.4]],"events":[2,3]},)"
+         R"({"id":2,"points":[[10,1.5],[10.4,1.1]],"events":[]}])"});
+    QJsonObject shown = Shown();
+    EXPECT_EQ(ShownOf(shown, "1"),
+              QStringList({"10,1 10.1,1.1 10.2,1.2|" + muted, "10.4,1.4|" + muted, "@10.2,1.2"}));
+    EXPECT_EQ(ShownOf(shown, "2"), QStringList({"10,1.5 10.4,1.1|" + muted}));
+    EXPECT_EQ(Js("probe.count()").toInt(), 4);
+
+    // The playing film in the track colour, over the others; then another.
+    ctrl->CallPageFunction("trip_highlight", {"1"});
+    EXPECT_EQ(ShownOf(Shown(), "1").first(), "10,1 10.1,1.1 10.2,1.2|" + track);
+    EXPECT_TRUE(Above("1", "2"));
+    ctrl->CallPageFunction("trip_highlight", {"2"});
+    shown = Shown();
+    EXPECT_EQ(ShownOf(shown, "1").first(), "10,1 10.1,1.1 10.2,1.2|" + muted);
+    EXPECT_EQ(ShownOf(shown, "2").first(), "10,1.5 10.4,1.1|" + track);
+    EXPECT_TRUE(Above("2", "1"));
+
+    // A new film load empties the single track, never the trip; the fit shows all of it.
+    ctrl->CallPageFunction("stop");
+    ctrl->CallPageFunction("trip_fit");
+    EXPECT_EQ(Shown().keys(), QStringList({"1", "2"}));
+    for (const char* at : {"10, 1", "10.4, 1.4", "10, 1.5", "10.4, 1.1"})
+        EXPECT_TRUE(Js(QStringLiteral("probe.inView(%1)").arg(at)).toBool()) << at;
+
+    // A click on a line: that film and its second nearest the click; on a mark, its event.
+    EXPECT_EQ(Click("trip['1'].lines[0]", 10.09, 1.09), (QList<QVariantList>{{"trip", 1, 1}}));
+    EXPECT_EQ(Click("trip['2'].lines[0]", 10.3, 1.2), (QList<QVariantList>{{"trip", 2, 1}}));
+    EXPECT_EQ(Click("trip['1'].marks[0]", 10.2, 1.2), (QList<QVariantList>{{"event", 1, 2}}));
+
+    // A film read again replaces its lines; one removed and then all leave the map.
+    ctrl->CallPageFunction("trip_add", {R"([{"id":2,"points":[[11,2],[11.1,2.1]],"events":[0]}])"});
+    EXPECT_EQ(ShownOf(Shown(), "2"), QStringList({"11,2 11.1,2.1|" + track, "@11,2"}));
+    EXPECT_EQ(Js("probe.count()").toInt(), 5);
+    ctrl->CallPageFunction("trip_remove", {"1"});
+    EXPECT_EQ(Shown().keys(), QStringList({"2"}));
+    EXPECT_EQ(Js("probe.count()").toInt(), 2);
+    ctrl->CallPageFunction("trip_clear");
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_EQ(Js("probe.count()").toInt(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, TripPage, ::testing::ValuesIn(kTripPages),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MapPageTest, GooglePageStartsItsMapAndFollowsTheMarkerByPanning) {
     Load(156);

@@ -1,6 +1,6 @@
 // Stand-in for the Baidu map API: the members the map page uses, recording
 // what the page asks of them.
-var stubLog = { maps: [], markers: [], times: [], icons: [], follows: [] };
+var stubLog = { maps: [], markers: [], times: [], icons: [], follows: [], fits: [] };
 var BMAP_NAVIGATION_CONTROL_LARGE = "large";
 
 var BMap = {
@@ -43,6 +43,27 @@ var BMap = {
 };
 BMap.Polyline.prototype.setPath = function (points) {
   this.path = points;
+};
+BMap.Polyline.prototype.setStrokeColor = function (color) {
+  this.options.strokeColor = color;
+};
+BMap.Polyline.prototype.setStrokeOpacity = function (opacity) {
+  this.options.strokeOpacity = opacity;
+};
+BMap.Polyline.prototype.setStrokeWeight = function (weight) {
+  this.options.strokeWeight = weight;
+};
+// Listeners by object; stubFire calls them as a user's action would.
+BMap.Polyline.prototype.addEventListener = BMap.Marker.prototype.addEventListener =
+    function (name, handler) {
+      this.listeners = this.listeners || {};
+      (this.listeners[name] = this.listeners[name] || []).push(handler);
+    };
+function stubFire(object, name, event) {
+  ((object.listeners || {})[name] || []).forEach(function (h) { h(event); });
+}
+BMap.Map.prototype.setViewport = function (points) {
+  stubLog.fits.push(points.map(stubPoint).join(" "));
 };
 BMap.Map.prototype.centerAndZoom = function (p, zoom) {
   this.zoom = zoom;
