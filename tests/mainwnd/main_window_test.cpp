@@ -929,7 +929,10 @@ TEST_F(MainWindowTest, APageThatReplacesAnotherDuringAFilmGetsTheTrackAndTheMark
         QSignalSpy ready(&browser, &BrowserView::pageReady);
         change();
         EXPECT_TRUE(maptest::WaitFor([&] { return ready.count() > 0; }, 8000));
-        return page.calls;
+        // A refresh tick during the load may leave the loading page a kept play first;
+        // what is checked is the re-send, which starts with stop().
+        const qsizetype start = page.calls.indexOf("stop()");
+        return start < 0 ? page.calls : page.calls.mid(start);
     };
 
     engine->position = 12.4;  // running
