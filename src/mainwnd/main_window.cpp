@@ -637,6 +637,7 @@ void MainWindow::exportTracks(bool all) {
     job.several = all;
     job.output = localPath(choice.path);
     job.name = QFileInfo(choice.path).completeBaseName().toStdString();
+    job.eventG = eventG_.load();
     exportCancelled_ = false;
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const QString film = all ? QString() : films.front();

@@ -67,6 +67,7 @@ TrackExportOutcome RunTrackExportJob(const TrackExportJob& job, const ExportFilm
         input.film = &film.samples;
         input.records = &film.samples.records;
         input.name = FilmName(film.path);
+        input.eventG = job.eventG;
         inputs.push_back(std::move(input));
     }
     const std::string document = job.several ? ExportTracks(job.format, inputs, job.name)

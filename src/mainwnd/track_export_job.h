@@ -10,6 +10,7 @@
 
 #include "cli/track_export.h"
 #include "extract/film_samples.h"
+#include "extract/g_events.h"
 
 namespace tesmira {
 
@@ -21,6 +22,8 @@ struct TrackExportJob {
     bool several = false;
     std::string output;
     std::string name;  // the several-film document's name
+    // The JSON's events at the user's threshold, as the window and `--export` find them.
+    double eventG = kDefaultEventG;
 };
 
 struct TrackExportOutcome {

@@ -14,6 +14,9 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -1342,6 +1345,32 @@ TEST_F(MainWindowTest, ExportOfThePlayingFilmIsWhatTheCommandLineWrites) {
     EXPECT_EQ(w.exportTitle, "Export the track of the playing film");
     EXPECT_EQ(w.exportSuggested, films.path() + "/drive");
     EXPECT_FALSE(w.exporting());
+}
+
+// The JSON's events are those the window shows: at the user's threshold, not the default.
+TEST_F(MainWindowTest, ExportedEventsFollowTheUsersThreshold) {
+    ASSERT_TRUE(WriteSettings({{"EventG", "2"}}));
+    const QString film = CopyFilm(BumpyFilm(20, {10}), films.path(), "bump.MP4");
+    Window& w = make(20);
+    w.InitDialog({film});
+    ASSERT_TRUE(w.ListedFilmRecords(film));
+    ASSERT_TRUE(w.ListedFilmRecords(film)->events.empty());  // a 1 g bump is under 2 g
+
+    const QString out = films.path() + "/window.json";
+    ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportTrack, out, ExportFormat::Json));
+    const QString cli = films.path() + "/cli.json";
+    std::FILE* err = std::tmpfile();
+    ASSERT_EQ(RunTrackExport({ExportFormat::Json, film.toStdString(), cli.toStdString(), 2.0},
+                             stdout, err, locators),
+              0);
+    std::fclose(err);
+    EXPECT_EQ(FileBytes(out), FileBytes(cli));
+    EXPECT_TRUE(QJsonDocument::fromJson(FileBytes(out))["events"].toArray().isEmpty());
+
+    const QString all = films.path() + "/all.json";
+    ASSERT_TRUE(RunExport(w, MainWindow::kCmdExportAllTracks, all, ExportFormat::Json));
+    EXPECT_TRUE(
+        QJsonDocument::fromJson(FileBytes(all))["films"][0]["track"]["events"].toArray().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExportOfAllListedFilmsIsOneDocumentOfTheFilmsWithRecords) {
