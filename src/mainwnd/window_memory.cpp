@@ -11,6 +11,9 @@ constexpr int kGripHeight = 16;
 // The settings file keeps at most this many UTF-16 units of a value; an encoded path
 // is ASCII-heavy but may hold any character, so its UTF-8 length stands in safely.
 constexpr std::size_t kMaxValueBytes = 999;
+// No widget grows beyond Qt's limit (QWIDGETSIZE_MAX); anything larger is a damaged
+// value, and two of them summed as a splitter's length would overflow.
+constexpr int kMaxWidgetSize = (1 << 24) - 1;
 
 // The comma-separated whole numbers of `text`; nullopt for anything else.
 std::optional<std::vector<int>> ParseInts(std::string_view text) {
@@ -74,7 +77,8 @@ std::optional<KeptRect> PlaceKeptRect(const KeptRect& rect, const std::vector<Ke
 std::optional<std::vector<int>> ParseSizes(std::string_view text, std::size_t count) {
     auto values = ParseInts(text);
     if (!values || values->size() != count ||
-        std::any_of(values->begin(), values->end(), [](int v) { return v <= 0; }))
+        std::any_of(values->begin(), values->end(),
+                    [](int v) { return v <= 0 || v > kMaxWidgetSize; }))
         return std::nullopt;
     return values;
 }

@@ -30,7 +30,7 @@ std::string FormatKeptRect(const KeptRect& rect);
 std::optional<KeptRect> PlaceKeptRect(const KeptRect& rect, const std::vector<KeptRect>& screens);
 
 // Whole numbers separated by commas ("699,165,864,278,466,233"); nullopt unless there
-// are exactly `count` of them and each is positive.
+// are exactly `count` of them and each is positive and no larger than a widget can be.
 std::optional<std::vector<int>> ParseSizes(std::string_view text, std::size_t count);
 std::string FormatSizes(const std::vector<int>& sizes);
 

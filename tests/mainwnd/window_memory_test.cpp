@@ -22,7 +22,8 @@ TEST(WindowMemory, KeptTextsParseOnlyWhenWhole) {
     for (const char* bad : {"", "10,20,800", "10,20,800,600,1", "10,20,0,600", "10,20,800,-1",
                             "a,b,c,d", "10, 20,800,600", "10,20,800,600x"})
         EXPECT_FALSE(ParseKeptRect(bad)) << bad;
-    EXPECT_FALSE(ParseSizes("699,0,864,278,466,233", 6));  // a pane folded away
+    EXPECT_FALSE(ParseSizes("699,0,864,278,466,233", 6));                  // a pane folded away
+    EXPECT_FALSE(ParseSizes("2000000000,2000000000,864,278,466,233", 6));  // no such pane
     EXPECT_FALSE(ParseVolume("1"));
 }
 
