@@ -385,7 +385,7 @@ void MainWindow::restoreWindow() {
         }
     const auto read = [this](const std::string& key) {
         std::string value = ReadSetting(key);
-        written_.emplace_back(key, value);
+        written_[key] = value;
         return value;
     };
     written_.clear();
@@ -492,19 +492,11 @@ void MainWindow::RememberNow() {
     // Only what changed: an unchanged window never rewrites the file.
     std::vector<std::pair<std::string, std::string>> changed;
     for (const auto& value : values) {
-        const auto known = std::find_if(written_.begin(), written_.end(),
-                                        [&](const auto& w) { return w.first == value.first; });
+        const auto known = written_.find(value.first);
         if (known == written_.end() || known->second != value.second) changed.push_back(value);
     }
     if (changed.empty() || !WriteSettings(changed)) return;
-    for (const auto& value : changed) {
-        const auto known = std::find_if(written_.begin(), written_.end(),
-                                        [&](const auto& w) { return w.first == value.first; });
-        if (known == written_.end())
-            written_.push_back(value);
-        else
-            known->second = value.second;
-    }
+    for (const auto& [key, value] : changed) written_[key] = value;
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -321,7 +322,7 @@ private:
     // What the window remembers: on only once the kept state is restored.
     bool remembering_ = false;
     QTimer* rememberTimer_ = nullptr;
-    std::vector<std::pair<std::string, std::string>> written_;  // the keys as last read or written
+    std::map<std::string, std::string> written_;  // the keys as last read or written
     // Splitter sizes kept from the last run, each set once its splitter has the size they
     // were taken at (the window reaches its kept size only after the window system agrees).
     std::vector<std::vector<int>> keptSplitters_;
