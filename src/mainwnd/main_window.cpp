@@ -579,14 +579,6 @@ void MainWindow::updateFileMenu() {
     recentMenu_->setEnabled(!recent_.paths().empty());
 }
 
-QStringList MainWindow::listedFilms() const {
-    QStringList films;
-    const SortableListView& rows = filmList_->List();
-    for (int row = 0; row < rows.GetItemCount(); ++row)
-        films << rows.GetItemText(row, FilmListPane::kPathColumn);
-    return films;
-}
-
 MainWindow::ExportChoice MainWindow::ChooseExportFile(const QString& title,
                                                       const QString& suggested) {
     QFileDialog dialog(this, title, suggested);
@@ -612,7 +604,7 @@ MainWindow::ExportChoice MainWindow::ChooseExportFile(const QString& title,
 
 void MainWindow::exportTracks(bool all) {
     if (exporting()) return;  // one at a time; the menu items are off meanwhile
-    const QStringList films = all ? listedFilms() : QStringList{currentFilm_};
+    const QStringList films = all ? filmList_->Paths() : QStringList{currentFilm_};
     if (films.isEmpty() || films.front().isEmpty()) return;
     const QFileInfo first(films.front());
     const QString suggested =

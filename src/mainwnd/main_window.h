@@ -272,7 +272,6 @@ private:
     // File > Export: the playing film, or every listed film as one document.
     void exportTracks(bool all);
     void exportDone(const TrackExportOutcome& outcome, const QString& output, const QString& film);
-    QStringList listedFilms() const;
 
     Options options_;
     QWidget* paneFrame_ = nullptr;
