@@ -82,6 +82,22 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     return value ? Utf16ToUtf8(*value) : std::string(defaultValue);
 }
 
+std::vector<std::string> ReadProfileStrings(const std::string& path, std::string_view section,
+                                            const std::vector<std::string>& keys) {
+    std::shared_ptr<const IniDocument> doc;
+    {
+        std::lock_guard lock(cacheMutex);
+        doc = load(path);
+    }
+    std::vector<std::string> values(keys.size());
+    if (!doc) return values;
+    const std::u16string section16 = Utf8ToUtf16(section);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (const auto value = doc->Get(section16, Utf8ToUtf16(keys[i])))
+            values[i] = Utf16ToUtf8(*value);
+    return values;
+}
+
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
     return WriteProfileStrings(path, section, {{std::string(key), std::string(value)}});

@@ -16,6 +16,11 @@ namespace tesmira {
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 
+// Several values of one section from a single look at the file, in the order of
+// `keys`; an empty text for each one missing.
+std::vector<std::string> ReadProfileStrings(const std::string& path, std::string_view section,
+                                            const std::vector<std::string>& keys);
+
 // Sets the value and replaces the file atomically (app/atomic_file.h). A missing file
 // is created as UTF-16 little-endian with its mark. False when the write failed or was
 // refused (see IniDocument::Set); the file is then unchanged.

@@ -94,6 +94,11 @@ std::string ReadSetting(const std::string& key) {
     return readSetting(key.c_str(), "");
 }
 
+std::vector<std::string> ReadSettings(const std::vector<std::string>& keys) {
+    EnsureSettingsFile();
+    return ReadProfileStrings(SettingsPath(), kSection, keys);
+}
+
 bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& values) {
     EnsureSettingsFile();
     return WriteProfileStrings(SettingsPath(), kSection, values);

@@ -51,6 +51,8 @@ double PeekEventG(const std::string& settingsPath);
 // Any other key of the section, for the window's memory (mainwnd/window_memory.h): empty
 // when missing. None of those keys is in the default file.
 std::string ReadSetting(const std::string& key);
+// Several of them from one look at the file, in the order of `keys`.
+std::vector<std::string> ReadSettings(const std::vector<std::string>& keys);
 // Sets several keys with one replacement of the file: all or, on failure, none.
 bool WriteSettings(const std::vector<std::pair<std::string, std::string>>& values);
 

@@ -383,12 +383,13 @@ void MainWindow::restoreWindow() {
             const QRect r = screen->geometry();
             screens.push_back({r.x(), r.y(), r.width(), r.height()});
         }
-    const auto read = [this](const std::string& key) {
-        std::string value = ReadSetting(key);
-        written_[key] = value;
-        return value;
-    };
+    // Every kept key in one look at the settings file.
+    std::vector<std::string> keys = {kGeometryKey, kMaximisedKey, kSplittersKey, kVolumeKey};
+    for (std::size_t i = 0; i < RecentList::kMaxRecent; ++i) keys.push_back(recentKey(i));
+    const std::vector<std::string> stored = ReadSettings(keys);
     written_.clear();
+    for (std::size_t i = 0; i < keys.size(); ++i) written_[keys[i]] = stored[i];
+    const auto read = [this](const std::string& key) { return written_[key]; };
     // Kept on a screen that is gone: the window starts where a first start puts it.
     std::optional<KeptRect> kept = ParseKeptRect(read(kGeometryKey));
     if (kept) kept = PlaceKeptRect(*kept, screens);

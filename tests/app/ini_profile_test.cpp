@@ -39,6 +39,10 @@ TEST_F(IniProfile, WriteThenReadOnDiskKeepsOtherLinesAndCutsLongValues) {
     EXPECT_EQ(ReadProfileString(path, "setting", "MAP", "google"), "baidu");
     EXPECT_EQ(ReadProfileString(path, "Setting", "Unit", "KMH"), "KMH");
     EXPECT_EQ(ReadProfileString(dir.file("none.ini"), "Setting", "Unit", "KMH"), "KMH");
+    EXPECT_EQ(ReadProfileStrings(path, "Setting", {"Unit", "Map", "Language"}),
+              (std::vector<std::string>{"", "baidu", "ru"}));
+    EXPECT_EQ(ReadProfileStrings(dir.file("none.ini"), "Setting", {"Map"}),
+              std::vector<std::string>{""});
 
     const std::string longValue(1200, 'v');
     ASSERT_TRUE(WriteProfileString(path, "Setting", "Unit", longValue));
