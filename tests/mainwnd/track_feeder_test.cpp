@@ -5,23 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "recording_page.h"
+
 namespace tesmira {
 namespace {
-
-struct PageCall {
-    std::string name;
-    std::vector<std::string> args;
-    bool operator==(const PageCall&) const = default;
-};
-
-class RecordingPage : public MapPage {
-public:
-    bool CallPageFunction(const std::string& name, const std::vector<std::string>& args) override {
-        calls.push_back({name, args});
-        return true;
-    }
-    std::vector<PageCall> calls;
-};
 
 DerivedSample Fix(double longitude, double latitude) {
     DerivedSample sample;

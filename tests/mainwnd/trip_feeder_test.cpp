@@ -6,29 +6,10 @@
 #include <vector>
 
 #include "mainwnd/track_texts.h"
+#include "recording_page.h"
 
 namespace tesmira {
 namespace {
-
-struct PageCall {
-    std::string name;
-    std::vector<std::string> args;
-    bool operator==(const PageCall&) const = default;
-};
-
-class RecordingPage : public MapPage {
-public:
-    bool CallPageFunction(const std::string& name, const std::vector<std::string>& args) override {
-        calls.push_back({name, args});
-        return true;
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const PageCall& call : calls) out.push_back(call.name);
-        return out;
-    }
-    std::vector<PageCall> calls;
-};
 
 // Two seconds in Paris (no shift anywhere) around one without a fix, an event at 2.
 FilmRecords Paris() {
