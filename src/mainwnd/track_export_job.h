@@ -44,7 +44,9 @@ struct TrackExportOutcome {
 using ExportFilmReader = std::function<FilmSamples(const std::string& film)>;
 
 // The film's samples as the player loads them; the locators' messages are dropped (no
-// message box can show from a worker thread, and the document says enough).
+// message box can show from a worker thread, and the document says enough), and so are
+// their notes unless `locators` brings a note function of its own, which then runs on
+// the worker thread.
 FilmSamples ReadFilmForExport(const std::string& film, const FilmLocators& locators);
 
 // A film takes part when it has samples. `cancelled` is looked at between films.
