@@ -19,12 +19,18 @@ FilmRecords SummariseRecords(const std::vector<DerivedSample>& samples, bool has
 }
 
 bool FilmRecordStore::Put(const std::string& path, FilmRecords records) {
-    return byPath_.try_emplace(path, std::move(records)).second;
+    if (byPath_.count(path) != 0) return false;
+    byPath_.emplace(path, std::make_shared<const FilmRecords>(std::move(records)));
+    return true;
 }
 
 const FilmRecords* FilmRecordStore::Find(const std::string& path) const {
+    return Share(path).get();
+}
+
+std::shared_ptr<const FilmRecords> FilmRecordStore::Share(const std::string& path) const {
     const auto found = byPath_.find(path);
-    return found == byPath_.end() ? nullptr : &found->second;
+    return found == byPath_.end() ? nullptr : found->second;
 }
 
 }  // namespace tesmira

@@ -4,6 +4,7 @@
 // films. Qt-free.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     bool Put(const std::string& path, FilmRecords records);
     // Null while the film has not been read.
     const FilmRecords* Find(const std::string& path) const;
+    // The same records, shared with whoever keeps them too (the trip on the map), so that
+    // a long card's tracks are held once.
+    std::shared_ptr<const FilmRecords> Share(const std::string& path) const;
     // Drops every path for which `listed` is false.
     template <typename Listed>
     void RetainIf(Listed listed) {
@@ -46,7 +50,7 @@ public:
     std::size_t size() const { return byPath_.size(); }
 
 private:
-    std::unordered_map<std::string, FilmRecords> byPath_;
+    std::unordered_map<std::string, std::shared_ptr<const FilmRecords>> byPath_;
 };
 
 }  // namespace tesmira

@@ -826,11 +826,11 @@ void MainWindow::resendTrack() {
 
 void MainWindow::tripFilmsRead(const QStringList& paths) {
     for (const QString& path : paths) {
-        const FilmRecords* records = ListedFilmRecords(path);
+        std::shared_ptr<const FilmRecords> records = records_.Share(path.toStdString());
         if (!records) continue;
         int& id = tripIds_[path];
         if (id == 0) id = ++lastTripId_;
-        trip_->Add(id, *records);
+        trip_->Add(id, std::move(records));
         if (path == currentFilm_) trip_->Highlight(id);
     }
     scheduleTripFlush();

@@ -6,7 +6,8 @@
 
 namespace tesmira {
 
-void TripFeeder::Add(int id, FilmRecords film) {
+void TripFeeder::Add(int id, std::shared_ptr<const FilmRecords> film) {
+    if (!film) return;
     films_[id] = std::move(film);
     if (std::find(pending_.begin(), pending_.end(), id) == pending_.end()) pending_.push_back(id);
 }
@@ -59,7 +60,7 @@ void TripFeeder::Flush(int mapProvider, bool listRead) {
         std::size_t points = 0;
         while (taken < pending_.size() && points < kPointsPerCall) {
             const auto found = films_.find(pending_[taken++]);
-            if (found != films_.end()) points += found->second.track.size();
+            if (found != films_.end()) points += found->second->track.size();
         }
         const std::vector<int> sent(pending_.begin(), pending_.begin() + taken);
         pending_.erase(pending_.begin(), pending_.begin() + taken);
@@ -76,7 +77,7 @@ std::string TripFeeder::FilmsJson(const std::vector<int>& ids, int mapProvider) 
     for (int id : ids) {
         const auto found = films_.find(id);
         if (found == films_.end()) continue;
-        const FilmRecords& film = found->second;
+        const FilmRecords& film = *found->second;
         if (json.size() > 1) json += ',';
         json += "{\"id\":" + std::to_string(id) + ",\"points\":[";
         // Texts made as for the single track: the same shift and the same "no fix".

@@ -7,6 +7,7 @@
 // trip again, in its own provider's datum. Qt-free.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
 
     explicit TripFeeder(MapPage& page) : page_(page) {}
 
-    // A film was read (again): kept, and sent with the next Flush while the trip is shown.
-    void Add(int id, FilmRecords film);
+    // A film was read (again): kept (shared with the window's store, not copied), and sent
+    // with the next Flush while the trip is shown.
+    void Add(int id, std::shared_ptr<const FilmRecords> film);
     // A film left the list: off the map and forgotten.
     void Remove(int id);
     bool Has(int id) const { return films_.count(id) != 0; }
@@ -58,7 +60,7 @@ private:
     void queueAll();
 
     MapPage& page_;
-    std::map<int, FilmRecords> films_;
+    std::map<int, std::shared_ptr<const FilmRecords>> films_;
     std::vector<int> pending_;  // ids to send, in the order they joined
     bool shown_ = false;
     bool fitPending_ = false;

@@ -14,6 +14,7 @@ namespace tesmira {
 namespace {
 
 using test::App;
+using test::RedUnitTextPixels;
 
 constexpr double kCentre = 75.5;
 
@@ -177,32 +178,21 @@ TEST_F(SpeedFixture, NeedleFollowsTheSampleAndTheUnit) {
     EXPECT_FALSE(IsNeedleRed(At(img, 30, 250)));
 }
 
-int RedTextPixels(const QImage& img) {
-    int n = 0;
-    for (int y = 115; y < 129; ++y) {
-        for (int x = 50; x < 101; ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() > 110 && c.green() < 60 && c.blue() < 60) ++n;
-        }
-    }
-    return n;
-}
-
 TEST_F(SpeedFixture, UnitTextAppearsOnlyForTheTwoUnits) {
     EXPECT_EQ(speed->UnitText(), QStringLiteral("km/h"));
-    const int kmh = RedTextPixels(Render(*speed));
+    const int kmh = RedUnitTextPixels(Render(*speed));
     EXPECT_GT(kmh, 10);  // written even while inactive
     unit = "MPH";
     EXPECT_EQ(speed->UnitText(), QStringLiteral("M/h"));
-    EXPECT_GT(RedTextPixels(Render(*speed)), 10);
+    EXPECT_GT(RedUnitTextPixels(Render(*speed)), 10);
     unit = "mph";
     EXPECT_EQ(speed->UnitText(), QString());
-    EXPECT_EQ(RedTextPixels(Render(*speed)), 0);
+    EXPECT_EQ(RedUnitTextPixels(Render(*speed)), 0);
     speed->AddValue(57.9);
     speed->StartAt(1);
     EXPECT_EQ(speed->CurrentFrame(), 57);  // scaled as km/h
     unit = "KMH";
-    EXPECT_GT(RedTextPixels(Render(*speed)), 10);
+    EXPECT_GT(RedUnitTextPixels(Render(*speed)), 10);
 }
 
 TEST_F(SpeedFixture, TimerStepsStopsAtTheEndAndObeysPauseAndHalt) {

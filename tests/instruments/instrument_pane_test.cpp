@@ -55,15 +55,7 @@ TEST(InstrumentPane, WhiteBetweenTheInstrumentsAndUnitFollowsTheSetting) {
 }
 
 int RedUnitPixels(SpeedDial& speed) {
-    const QImage img = speed.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    int n = 0;
-    for (int y = 115; y < 129; ++y) {
-        for (int x = 50; x < 101; ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() > 110 && c.green() < 60 && c.blue() < 60) ++n;
-        }
-    }
-    return n;
+    return test::RedUnitTextPixels(speed.grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(InstrumentPane, SpeedometerReadsTheUnitFromTheSettingsFileAtEachPaint) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,9 @@ namespace tesmira {
 namespace {
 
 // Two seconds in Paris (no shift anywhere) around one without a fix, an event at 2.
-FilmRecords Paris() {
-    return {true, {{48.85, 2.35, true}, {0, 0, false}, {48.86, 2.36, true}}, {2}};
+std::shared_ptr<const FilmRecords> Paris() {
+    return std::make_shared<const FilmRecords>(
+        FilmRecords{true, {{48.85, 2.35, true}, {0, 0, false}, {48.86, 2.36, true}}, {2}});
 }
 
 class TripFeederTest : public ::testing::Test {
@@ -34,7 +36,8 @@ TEST_F(TripFeederTest, EachFilmGoesAsItsPointsBySecondWithGapsAndEventsInTheProv
         {kMapProviderOsm, "22.542796,114.061523"},
     };
     // Events at seconds the film does not have are left out.
-    feeder.Add(7, {true, {shenzhen, {0, 0, false}}, {1, 2, -1}});
+    feeder.Add(7, std::make_shared<const FilmRecords>(
+                      FilmRecords{true, {shenzhen, {0, 0, false}}, {1, 2, -1}}));
     feeder.Add(3, Paris());
     for (const auto& c : cases) {
         EXPECT_EQ(feeder.FilmsJson({7, 3}, c.provider),
@@ -81,7 +84,8 @@ TEST_F(TripFeederTest, HiddenTheFilmsAreKeptAndShownTheyGoTogetherThenFitOnceThe
     TripFeeder fresh(page);
     fresh.SetShown(true);
     page.calls.clear();
-    const FilmRecords half{true, std::vector<TrackPoint>(TripFeeder::kPointsPerCall / 2 + 1), {}};
+    const auto half = std::make_shared<const FilmRecords>(
+        FilmRecords{true, std::vector<TrackPoint>(TripFeeder::kPointsPerCall / 2 + 1), {}});
     for (int id = 1; id <= 5; ++id) fresh.Add(id, half);
     while (fresh.HasPending()) fresh.Flush(kMapProviderOsm, true);
     ASSERT_EQ(page.names(),
