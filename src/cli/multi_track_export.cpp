@@ -28,10 +28,7 @@ void AppendIndented(std::string& out, std::string_view text, std::string_view in
 }
 
 std::string Gpx(const std::vector<TrackExportInput>& films, std::string_view name) {
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<gpx version=\"1.1\" creator=\"tesmira\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        "  <trk>\n    <name>";
+    std::string out(kGpxHead);
     AppendXmlText(out, name);
     out += "</name>\n";
     for (const TrackExportInput& film : films) out += XmlBody(ExportGpx(film), "  </trk>\n");
@@ -40,10 +37,7 @@ std::string Gpx(const std::vector<TrackExportInput>& films, std::string_view nam
 }
 
 std::string Kml(const std::vector<TrackExportInput>& films, std::string_view name) {
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
-        "  <Document>\n    <name>";
+    std::string out(kKmlHead);
     AppendXmlText(out, name);
     out += "</name>\n";
     for (const TrackExportInput& film : films) {

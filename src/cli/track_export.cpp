@@ -263,10 +263,7 @@ void WriteCsv(const TrackExportInput& input, DocumentOut& doc) {
 void WriteGpx(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
     std::string& out = doc.text;
-    out +=
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<gpx version=\"1.1\" creator=\"tesmira\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        "  <trk>\n    <name>";
+    out += kGpxHead;
     AppendXmlText(out, input.name);
     out += "</name>\n";
     for (const SampleRun& run : TrackRuns(film.samples)) {
@@ -294,10 +291,7 @@ void WriteGpx(const TrackExportInput& input, DocumentOut& doc) {
 void WriteKml(const TrackExportInput& input, DocumentOut& doc) {
     const FilmSamples& film = *input.film;
     std::string& out = doc.text;
-    out +=
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
-        "  <Document>\n    <name>";
+    out += kKmlHead;
     AppendXmlText(out, input.name);
     out += "</name>\n";
     std::size_t number = 0;

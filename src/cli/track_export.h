@@ -56,6 +56,17 @@ struct TrackExportInput {
 std::string ExportJson(const TrackExportInput& input);
 // Header line, then one row per record; text fields quoted, empty where JSON has null.
 std::string ExportCsv(const TrackExportInput& input);
+// How a GPX document (one track) and a KML document begin, up to the document's name;
+// shared with the exports of several films.
+inline constexpr std::string_view kGpxHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gpx version=\"1.1\" creator=\"tesmira\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+    "  <trk>\n    <name>";
+inline constexpr std::string_view kKmlHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
+    "  <Document>\n    <name>";
+
 // One <trkseg> per run of fixes; <time> where the record's date and time are valid.
 std::string ExportGpx(const TrackExportInput& input);
 // One Placemark per run: a LineString, or a Point for a lone fix; TimeSpan from
